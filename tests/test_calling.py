@@ -1,0 +1,251 @@
+"""The calling convention, checked once for the whole registry."""
+import array
+import importlib
+import inspect
+import math
+
+import pytest
+
+import vorn_library as vl
+
+np = pytest.importorskip("numpy")
+
+FUNCTIONS = [n for n in vl.__all__ if n.startswith("py_")]
+CLASSES = [n for n in vl.__all__ if not n.startswith("py_")]
+
+SERIES_NAMES = {
+    "values", "close", "high", "low", "open", "volume", "x", "y", "values1", "values2", "y_values",
+    "asset_returns", "benchmark_returns",
+}
+
+
+def same(a, b):
+    """Equal element by element, NaN matching NaN."""
+    return len(a) == len(b) and all(x == y or (math.isnan(x) and math.isnan(y)) for x, y in zip(a, b))
+
+
+def series_params(fn):
+    return [p for p in inspect.signature(fn).parameters if p in SERIES_NAMES]
+
+
+def valid_args(fn, n=60):
+    """Arguments a function accepts: realistic series, and each parameter's signature default or 3."""
+    base = [100 + 10 * math.sin(i / 5) + i * 0.1 for i in range(n)]
+    data = {
+        "open": base, "close": [b + 0.5 for b in base], "high": [b + 2 for b in base],
+        "low": [b - 2 for b in base], "volume": [1000.0 + 10 * i for i in range(n)],
+    }
+    args = {}
+    for name, p in inspect.signature(fn).parameters.items():
+        if name in SERIES_NAMES:
+            args[name] = data.get(name, base)
+        elif p.default is not inspect.Parameter.empty:
+            args[name] = p.default
+        else:
+            args[name] = 3
+    return args
+
+
+# ---- registration ------------------------------------------------------------
+
+def test_all_lists_exactly_the_public_names_in_registration_order():
+    assert vl.__all__[:3] == ["Candle", "IndicatorResult", "MultiIndicatorResult"]
+    public = {n for n in dir(vl) if not n.startswith("_")}
+    assert set(vl.__all__) == public
+    assert len(vl.__all__) == len(set(vl.__all__))
+    if "py_true_range" in vl.__all__ and "OhlcvFrame" not in vl.__all__:
+        assert vl.__all__[3] == "py_true_range"
+    # Relative order of the basic averages never changes.
+    mas = [n for n in vl.__all__ if n in ("py_sma", "py_ema", "py_rma", "py_wma", "py_hma", "py_dema", "py_tema")]
+    assert mas == ["py_sma", "py_ema", "py_rma", "py_wma", "py_hma", "py_dema", "py_tema"]
+
+
+def test_reimport_returns_the_same_module():
+    assert importlib.import_module("vorn_library") is vl
+    assert importlib.reload(vl) is vl
+
+
+@pytest.mark.parametrize("name", FUNCTIONS)
+def test_every_function_has_its_text_signature(name):
+    fn = getattr(vl, name)
+    sig = fn.__text_signature__
+    assert sig and sig.startswith("(") and sig.endswith(")")
+    assert fn.__module__ == "vorn_library"
+    assert inspect.signature(fn).parameters  # parsable by inspect
+
+
+@pytest.mark.parametrize("name", CLASSES)
+def test_every_class_has_its_constructor_signature(name):
+    assert getattr(vl, name).__text_signature__.startswith("(")
+
+
+# ---- series conversion, swept over the registry ----------------------------------
+
+@pytest.mark.parametrize("name", FUNCTIONS)
+def test_every_series_parameter_rejects_str_and_non_sequences(name):
+    fn = getattr(vl, name)
+    args = valid_args(fn)
+    fn(**args)  # the baseline call converts
+    for param in series_params(fn):
+        for bad in ("12345", type("S", (str,), {})("123"), iter([1.0, 2.0]), (x for x in [1.0]), 5.0, None):
+            with pytest.raises(TypeError, match=rf"^argument '{param}': ") as info:
+                fn(**{**args, param: bad})
+            assert isinstance(info.value.__cause__, TypeError)
+
+
+@pytest.mark.parametrize("name", FUNCTIONS)
+def test_every_function_reports_its_first_empty_series(name):
+    fn = getattr(vl, name)
+    args = valid_args(fn)
+    params = series_params(fn)
+    if not params:
+        pytest.skip("no series parameter")
+    with pytest.raises(ValueError) as info:
+        fn(**{**args, **{p: [] for p in params}})
+    assert type(info.value) is ValueError
+    assert str(info.value).startswith("Empty input: ")
+
+
+@pytest.mark.parametrize("name", FUNCTIONS)
+@pytest.mark.parametrize("bad", [float("nan"), float("inf"), float("-inf")])
+@pytest.mark.parametrize("where", [0, 30, -1])
+def test_non_finite_values_anywhere_are_errors_not_crashes(name, bad, where):
+    fn = getattr(vl, name)
+    args = valid_args(fn)
+    for param in series_params(fn):
+        series = list(args[param])
+        series[where] = bad
+        try:
+            fn(**{**args, param: series})
+        except ValueError as e:
+            assert type(e) is ValueError and len(e.args) == 1
+
+
+@pytest.mark.parametrize("name", FUNCTIONS)
+@pytest.mark.parametrize("scale", [1e300, 1e-300, -1e300])
+def test_extreme_magnitudes_never_crash(name, scale):
+    fn = getattr(vl, name)
+    args = valid_args(fn)
+    for param in series_params(fn):
+        try:
+            fn(**{**args, param: [x * scale for x in args[param]]})
+        except ValueError:
+            pass
+
+
+@pytest.mark.parametrize("values", [
+    (1, 2, 3), [1, 2.5, True], range(1, 4), array.array("d", [1, 2, 3]), array.array("i", [1, 2, 3]),
+    memoryview(array.array("q", [1, 2, 3])), bytes([1, 2, 3]),
+])
+def test_any_sequence_of_numbers_is_a_series(values):
+    assert same(vl.py_sma(values, 2), vl.py_sma([float(x) for x in values], 2))
+
+
+@pytest.mark.parametrize("dtype", ["float64", "float32", "int8", "int16", "int32", "int64", "uint8", "uint16",
+                                   "uint32", "uint64", "bool", "float16"])
+def test_numpy_buffers_match_the_sequence_path(dtype):
+    arr = (np.arange(50) % 7).astype(dtype)
+    assert same(vl.py_wma(arr, 5), vl.py_wma([float(x) for x in arr.tolist()], 5))
+    assert same(vl.py_wma(arr[::-2], 3), vl.py_wma([float(x) for x in arr[::-2].tolist()], 3))
+
+
+def test_big_endian_and_object_arrays_take_the_sequence_path():
+    arr = np.arange(10, dtype=">f8")
+    assert same(vl.py_sma(arr, 2), vl.py_sma(list(range(10)), 2))
+    assert same(vl.py_sma(np.array([1, 2, 3], dtype=object), 2), [math.nan, 1.5, 2.5])
+
+
+def test_two_dimensional_arrays_keep_the_sequence_behaviour():
+    with pytest.raises(TypeError, match="^argument 'values': "):
+        vl.py_sma(np.ones((3, 2)), 1)
+
+
+def test_element_that_empties_the_list_while_it_is_read():
+    victim = []
+
+    class Evil:
+        def __float__(self):
+            victim.clear()
+            return 1.0
+
+    victim.extend([Evil(), 2.0, 3.0, 4.0])
+    # Reading stops where the list now ends: one element was read.
+    assert vl.py_sma(victim, 1) == [1.0]
+
+
+def test_element_that_grows_the_list_is_read_to_the_end():
+    victim = []
+
+    class Grow:
+        def __float__(self):
+            victim.append(9.0)
+            return 1.0
+
+    victim.extend([Grow(), 2.0])
+    assert vl.py_sma(victim, 1) == [1.0, 2.0, 9.0]
+
+
+def test_element_conversion_error_names_the_parameter():
+    with pytest.raises(TypeError, match=r"^argument 'values': must be real number, not str$") as info:
+        vl.py_sma([1.0, "2"], 1)
+    assert isinstance(info.value.__cause__, TypeError)
+
+
+# ---- integers, matching, results ---------------------------------------------------
+
+@pytest.mark.parametrize("period, exc", [
+    (-1, OverflowError), (2 ** 64, OverflowError), (2.0, TypeError), ("2", TypeError), (None, TypeError),
+])
+def test_integer_parameter_errors(period, exc):
+    with pytest.raises(exc) as info:
+        vl.py_sma([1.0, 2.0], period)
+    assert type(info.value) is exc
+    if exc is TypeError:
+        assert str(info.value).startswith("argument 'period': ")
+
+
+def test_integer_parameter_edges():
+    with pytest.raises(ValueError, match=r"^Invalid period: 18446744073709551615 \(must be > 0 and <= data length 2\)$"):
+        vl.py_sma([1.0, 2.0], 2 ** 64 - 1)
+    assert vl.py_sma([1.0, 2.0], True) == [1.0, 2.0]
+
+    class Index:
+        def __index__(self):
+            return 2
+
+    assert same(vl.py_sma([1.0, 3.0], Index()), [math.nan, 2.0])
+    assert vl.py_sma([1.0, 3.0], np.int64(2))[1] == 2.0
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda: vl.py_sma([1.0], 1, 2), "py_sma() takes 2 positional arguments but 3 were given"),
+    (lambda: vl.py_sma([1.0], period=1, foo=2), "py_sma() got an unexpected keyword argument 'foo'"),
+    (lambda: vl.py_sma([1.0], values=[1.0]), "py_sma() got multiple values for argument 'values'"),
+    (lambda: vl.py_sma([1.0]), "py_sma() missing 1 required positional argument: 'period'"),
+    (lambda: vl.py_sma(), "py_sma() missing 2 required positional arguments: 'values' and 'period'"),
+])
+def test_argument_matching_errors(call, message):
+    with pytest.raises(TypeError) as info:
+        call()
+    assert str(info.value) == message
+
+
+def test_keywords_only_call_matches_positional():
+    assert same(vl.py_sma(values=[1.0, 2.0, 3.0], period=2), vl.py_sma([1.0, 2.0, 3.0], 2))
+    assert same(vl.py_sma(period=2, values=[1.0, 2.0, 3.0]), vl.py_sma([1.0, 2.0, 3.0], 2))
+
+
+def test_results_are_new_objects_and_inputs_are_untouched():
+    values = [1.0, 2.0, 3.0]
+    first = vl.py_sma(values, 1)
+    first.append(99.0)
+    assert vl.py_sma(values, 1) == [1.0, 2.0, 3.0]
+    assert values == [1.0, 2.0, 3.0]
+    assert first is not values
+
+
+def test_flag_and_text_loaders_are_strict():
+    if not hasattr(vl, "IndicatorResult"):
+        pytest.skip("records not built")
+    with pytest.raises(TypeError, match=r"^argument 'name': "):
+        vl.IndicatorResult(b"name", [])
