@@ -38,9 +38,9 @@ except ImportError:  # TA-Lib is optional: its columns stay empty
 def load_rows():
     rows = []
     for path in sorted(glob.glob(os.path.join(HERE, "rows_*.py"))):
-        spec = importlib.util.spec_from_file_location(os.path.basename(path)[:-3], path)
-        mod = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(mod)
+        found = importlib.util.spec_from_file_location(os.path.basename(path)[:-3], path)
+        mod = importlib.util.module_from_spec(found)
+        found.loader.exec_module(mod)
         rows.extend(mod.ROWS)
     return rows
 
