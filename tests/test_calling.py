@@ -249,3 +249,40 @@ def test_flag_and_text_loaders_are_strict():
         pytest.skip("records not built")
     with pytest.raises(TypeError, match=r"^argument 'name': "):
         vl.IndicatorResult(b"name", [])
+
+
+@pytest.mark.parametrize("name", FUNCTIONS)
+def test_calls_and_failures_do_not_leak_python_objects(name):
+    import gc
+    import tracemalloc
+
+    fn = getattr(vl, name)
+    args = valid_args(fn, n=40)
+    params = series_params(fn)
+
+    def calls():
+        fn(**args)
+        for param in params[:1]:
+            for bad in ("abc", [], [float("nan")] * 40):
+                try:
+                    fn(**{**args, param: bad})
+                except (TypeError, ValueError):
+                    pass
+        try:
+            fn(*args.values(), None, None, None, None, None, None, None, None, None, None, None, None)
+        except TypeError:
+            pass
+
+    for _ in range(20):
+        calls()
+    gc.collect()
+    tracemalloc.start()
+    try:
+        before = tracemalloc.get_traced_memory()[0]
+        for _ in range(200):
+            calls()
+        gc.collect()
+        grown = tracemalloc.get_traced_memory()[0] - before
+    finally:
+        tracemalloc.stop()
+    assert grown < 4096
