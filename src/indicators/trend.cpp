@@ -211,7 +211,7 @@ Result<Aroon> aroon(const Series& high, const Series& low, std::uint64_t period)
     // The window spans period + 1 bars; the queues find its extremes and the
     // most recent bar at them in amortised constant time.
     const std::size_t p = period;
-    const double scale = 100.0 / static_cast<double>(period);
+    const double pd = static_cast<double>(period);
     MonotonicWindow highs(p + 1), lows(p + 1);
     Aroon r{Series(n, kNaN), Series(n, kNaN), Series(n, kNaN)};
     for (std::size_t i = 0; i < n; ++i) {
@@ -224,8 +224,8 @@ Result<Aroon> aroon(const Series& high, const Series& low, std::uint64_t period)
         if (i < p) continue;
         const double since_high = static_cast<double>(i - highs.newest_near_extreme(high));
         const double since_low = static_cast<double>(i - lows.newest_near_extreme(low));
-        r.up[i] = (static_cast<double>(p) - since_high) * scale;
-        r.down[i] = (static_cast<double>(p) - since_low) * scale;
+        r.up[i] = (pd - since_high) / pd * 100.0;
+        r.down[i] = (pd - since_low) / pd * 100.0;
         r.oscillator[i] = r.up[i] - r.down[i];
     }
     return r;
