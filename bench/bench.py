@@ -16,6 +16,7 @@ import argparse
 import gc
 import glob
 import importlib.util
+import inspect
 import os
 import re
 import sys
@@ -27,7 +28,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import vorn_library as vl  # noqa: E402
-from common import make_ohlcv  # noqa: E402
+from common import Row, make_ohlcv  # noqa: E402
 
 try:
     import talib
@@ -42,6 +43,28 @@ def load_rows():
         mod = importlib.util.module_from_spec(found)
         found.loader.exec_module(mod)
         rows.extend(mod.ROWS)
+    return rows + auto_rows({r.func for r in rows})
+
+
+# Which benchmark column feeds a series parameter of a function without an explicit row.
+COLUMN_FOR = {
+    "open": "open", "high": "high", "low": "low", "close": "close", "volume": "volume",
+    "values": "close", "x": "close", "values1": "close", "y_values": "close", "asset_returns": "close",
+    "y": "open", "values2": "open", "benchmark_returns": "open",
+}
+
+
+def auto_rows(covered):
+    """A row for every registered function without an explicit one: signature defaults, else 14."""
+    rows = []
+    for name in vl.__all__:
+        if not name.startswith("py_") or name in covered:
+            continue
+        params = inspect.signature(getattr(vl, name)).parameters
+        series = [COLUMN_FOR[p] for p in params if p in COLUMN_FOR]
+        args = tuple(p.default if p.default is not inspect.Parameter.empty else 14
+                     for n, p in params.items() if n not in COLUMN_FOR)
+        rows.append(Row(name, tuple(series), args))
     return rows
 
 
@@ -109,7 +132,11 @@ def main():
         gc.disable()
         try:
             for row in rows:
-                t_list, t_floor, t_np, t_ta = bench_row(row, lists, arrays, repeat)
+                try:
+                    t_list, t_floor, t_np, t_ta = bench_row(row, lists, arrays, repeat)
+                except (TypeError, ValueError) as e:  # a row whose arguments do not fit: say so, go on
+                    print(f"| {row.label or row.func} | {type(e).__name__}: {e} | | | | | |")
+                    continue
                 r_floor = t_list / t_floor
                 r_ta = t_np / t_ta if t_ta else None
                 if row.linear and r_floor > 1.15:
