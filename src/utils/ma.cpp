@@ -51,72 +51,57 @@ Series sma_impl(const Series& values, std::uint64_t period) {
 }
 
 Series ema_impl(const Series& values, std::uint64_t period, double alpha) {
-    const std::size_t n = values.size();
-    Series out(n, kNaN);
-    const double keep = 1.0 - alpha;
-    Kahan seed;
-    std::uint64_t count = 0;
-    double avg = kNaN;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double x = values[i];
-        if (std::isnan(x)) {
-            seed.reset();
-            count = 0;
-            avg = kNaN;
-            continue;
-        }
-        if (count < period) {
-            seed.add(x);
-            if (++count < period) continue;
-            avg = seed.value() / static_cast<double>(period);
-        } else {
-            avg = avg * keep + x * alpha;
-        }
-        out[i] = avg;
-    }
+    Series out(values.size());
+    EmaState state(period, alpha);
+    for (std::size_t i = 0; i < values.size(); ++i) out[i] = state.push(values[i]);
     return out;
 }
 
-Series wma_impl(const Series& values, std::uint64_t period) {
-    const std::size_t n = values.size();
-    Series out(n, kNaN);
-    const double p = static_cast<double>(period);
-    const double divisor = (p + 1.0) * p * 0.5;
-    Kahan plain, weighted;
-    std::uint64_t count = 0;
-    std::size_t steps = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double x = values[i];
-        if (std::isnan(x)) {
-            plain.reset();
-            weighted.reset();
-            count = 0;
-            steps = 0;
-            continue;
-        }
-        if (count < period) {
-            ++count;
-            plain.add(x);
-            weighted.add(static_cast<double>(count) * x);
-            if (count < period) continue;
-        } else if (steps == kRebuildEvery) {
-            plain.reset();
-            weighted.reset();
-            const std::size_t start = i + 1 - period;
-            for (std::size_t k = 0; k < period; ++k) {
-                plain.add(values[start + k]);
-                weighted.add(static_cast<double>(k + 1) * values[start + k]);
-            }
-            steps = 1;
-        } else {
-            ++steps;
-            weighted.sub(plain.value());
-            weighted.add(p * x);
-            plain.sub(values[i - period]);
-            plain.add(x);
-        }
-        out[i] = weighted.value() / divisor;
+double WmaState::push(double x) {
+    constexpr double kNaNv = std::numeric_limits<double>::quiet_NaN();
+    if (std::isnan(x)) {
+        plain_.reset();
+        weighted_.reset();
+        count_ = 0;
+        steps_ = 0;
+        pos_ = 0;
+        return kNaNv;
     }
+    if (count_ < period_) {
+        ++count_;
+        plain_.add(x);
+        weighted_.add(static_cast<double>(count_) * x);
+        window_[pos_] = x;
+        pos_ = pos_ + 1 == period_ ? 0 : pos_ + 1;
+        if (count_ < period_) return kNaNv;
+        return weighted_.value() / divisor_;
+    }
+    const double leaving = window_[pos_];
+    window_[pos_] = x;
+    pos_ = pos_ + 1 == period_ ? 0 : pos_ + 1;
+    if (steps_ == kRebuildEvery) {
+        // Periodic rebuild bounds the drift of the sliding updates.
+        plain_.reset();
+        weighted_.reset();
+        for (std::size_t k = 0, j = pos_; k < period_; ++k, j = j + 1 == period_ ? 0 : j + 1) {
+            plain_.add(window_[j]);
+            weighted_.add(static_cast<double>(k + 1) * window_[j]);
+        }
+        steps_ = 1;
+    } else {
+        ++steps_;
+        weighted_.sub(plain_.value());
+        weighted_.add(p_ * x);
+        plain_.sub(leaving);
+        plain_.add(x);
+    }
+    return weighted_.value() / divisor_;
+}
+
+Series wma_impl(const Series& values, std::uint64_t period) {
+    Series out(values.size());
+    WmaState state(period);
+    for (std::size_t i = 0; i < values.size(); ++i) out[i] = state.push(values[i]);
     return out;
 }
 
@@ -129,13 +114,6 @@ Check allow_nan(const Series& values, std::uint64_t period) {
     return check_period(period, values.size());
 }
 
-// a * x - b * y where both are defined, NaN elsewhere.
-Series combine(const Series& x, double a, const Series& y, double b) {
-    Series out(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i)
-        out[i] = (std::isnan(x[i]) || std::isnan(y[i])) ? kNaN : a * x[i] - b * y[i];
-    return out;
-}
 }  // namespace
 
 Result<Series> sma(const Series& values, std::uint64_t period) {
@@ -158,36 +136,50 @@ Result<Series> wma(const Series& values, std::uint64_t period) {
     return wma_impl(values, period);
 }
 
+// The composites below run their stages side by side in one pass; each stage
+// sees exactly the series the separate kernels would, so results are identical.
+
 Result<Series> hma(const Series& values, std::uint64_t period) {
     VORN_CHECK(standard(values, period));
     const std::uint64_t half = period / 2;
     if (half == 0) return std::unexpected(VornError(err::InvalidPeriod{0, values.size()}));
     const auto root = static_cast<std::uint64_t>(std::floor(std::sqrt(static_cast<double>(period))));
-    Series raw = combine(wma_impl(values, half), 2.0, wma_impl(values, period), 1.0);
-    Series smoothed = wma_impl(raw, root);
-    // Too short for the final smoothing: the raw Hull line is the best answer.
-    return has_value(smoothed) ? smoothed : raw;
+    // Validated input has no NaN, so whether the final smoothing produces a value
+    // is known up front; too short for it, the raw Hull line is the answer.
+    const bool smoothed = values.size() + 1 >= period + root;
+    WmaState fast(half), slow(period), final_stage(root);
+    Series out(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double a = fast.push(values[i]), b = slow.push(values[i]);
+        const double raw = (std::isnan(a) || std::isnan(b)) ? kNaN : 2.0 * a - b;
+        out[i] = smoothed ? final_stage.push(raw) : raw;
+    }
+    return out;
 }
 
 Result<Series> dema(const Series& values, std::uint64_t period) {
     VORN_CHECK(standard(values, period));
     const double alpha = ema_alpha(period);
-    Series e1 = ema_impl(values, period, alpha);
-    Series e2 = ema_impl(e1, period, alpha);
-    return combine(e1, 2.0, e2, 1.0);
+    EmaState e1(period, alpha), e2(period, alpha);
+    Series out(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double a = e1.push(values[i]), b = e2.push(a);
+        out[i] = (std::isnan(a) || std::isnan(b)) ? kNaN : 2.0 * a - b;
+    }
+    return out;
 }
 
 Result<Series> tema(const Series& values, std::uint64_t period) {
     VORN_CHECK(standard(values, period));
+    // Without NaN the third average first appears at index 3 * period - 3.
+    if (values.size() + 2 < 3 * period) return dema(values, period);
     const double alpha = ema_alpha(period);
-    Series e1 = ema_impl(values, period, alpha);
-    Series e2 = ema_impl(e1, period, alpha);
-    Series e3 = ema_impl(e2, period, alpha);
-    if (!has_value(e3)) return dema(values, period);
-    Series out(values.size(), kNaN);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (!std::isnan(e1[i]) && !std::isnan(e2[i]) && !std::isnan(e3[i]))
-            out[i] = (3.0 * e1[i] - 3.0 * e2[i]) + e3[i];
+    EmaState e1(period, alpha), e2(period, alpha), e3(period, alpha);
+    Series out(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double a = e1.push(values[i]), b = e2.push(a), c = e3.push(b);
+        out[i] = (std::isnan(a) || std::isnan(b) || std::isnan(c)) ? kNaN : (3.0 * a - 3.0 * b) + c;
+    }
     return out;
 }
 

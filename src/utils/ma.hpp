@@ -3,9 +3,13 @@
 // (an average of an average whose first values are NaN).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <vector>
 
 #include "errors.hpp"
+#include "utils/kahan.hpp"
 
 namespace vorn {
 
@@ -31,6 +35,53 @@ Result<Series> wma_allow_nan(const Series& values, std::uint64_t period);
 
 inline double ema_alpha(std::uint64_t period) { return 2.0 / (static_cast<double>(period) + 1.0); }
 inline double wilder_alpha(std::uint64_t period) { return 1.0 / static_cast<double>(period); }
+
+// One-value-at-a-time form of the exponential core: feeding a series through
+// push() gives exactly ema_impl's output, so chained averages can run in one pass.
+class EmaState {
+public:
+    EmaState(std::uint64_t period, double alpha) : period_(period), alpha_(alpha), keep_(1.0 - alpha) {}
+
+    double push(double x) {
+        if (std::isnan(x)) {
+            seed_.reset();
+            count_ = 0;
+            return avg_ = std::numeric_limits<double>::quiet_NaN();
+        }
+        if (count_ < period_) {
+            seed_.add(x);
+            if (++count_ < period_) return std::numeric_limits<double>::quiet_NaN();
+            return avg_ = seed_.value() / static_cast<double>(period_);
+        }
+        return avg_ = avg_ * keep_ + x * alpha_;
+    }
+
+private:
+    std::uint64_t period_;
+    double alpha_, keep_;
+    Kahan seed_;
+    std::uint64_t count_ = 0;
+    double avg_ = std::numeric_limits<double>::quiet_NaN();
+};
+
+// One-value-at-a-time form of the weighted core, keeping its own window so it
+// can smooth a series that is never stored (the Hull average's raw line).
+class WmaState {
+public:
+    explicit WmaState(std::uint64_t period)
+        : period_(period), p_(static_cast<double>(period)), divisor_((p_ + 1.0) * p_ * 0.5), window_(period) {}
+
+    double push(double x);
+
+private:
+    std::uint64_t period_;
+    double p_, divisor_;
+    std::vector<double> window_;  // ring of the last `period` values; pos_ is the oldest once full
+    std::size_t pos_ = 0;
+    Kahan plain_, weighted_;
+    std::uint64_t count_ = 0;
+    std::size_t steps_ = 0;
+};
 
 // True when at least one element is not NaN.
 bool has_value(const Series& s);
