@@ -157,15 +157,18 @@ VolatilityBands keltner_core(const Series& high, const Series& low, const Series
 // `period` values of the window are finite.
 Series sum_of_finite_windows(Series& values, std::uint64_t period) {
     const std::size_t n = values.size();
-    std::vector<std::uint64_t> finite_before(n + 1, 0);  // prefix count of finite entries
+    std::vector<std::uint8_t> bad(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const bool ok = std::isfinite(values[i]);
-        finite_before[i + 1] = finite_before[i] + ok;
-        if (!ok) values[i] = 0.0;
+        bad[i] = !std::isfinite(values[i]);
+        if (bad[i]) values[i] = 0.0;
     }
     Series sums = rolling_sum_kahan(values, period);
-    for (std::size_t i = 0; i < n; ++i)
-        if (i + 1 < period || finite_before[i + 1] - finite_before[i + 1 - period] != period) sums[i] = kNaN;
+    std::size_t bad_in_window = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        bad_in_window += bad[i];
+        if (i >= period) bad_in_window -= bad[i - period];
+        if (bad_in_window != 0) sums[i] = kNaN;
+    }
     return sums;
 }
 
