@@ -292,6 +292,8 @@ def test_parameter_default_applies_when_omitted_or_none(case, ohlcv):
     assert case.fn(*args) == expected
     assert case.fn(*args, None) == expected
     assert case.fn(*args, **{pname: None}) == expected
+    with pytest.raises(TypeError, match=f"argument '{pname}'"):
+        case.fn(*args, "1")
 
 
 # ---- validation --------------------------------------------------------------------
