@@ -48,7 +48,7 @@ def test_lengths_match_checks_each_series_fully_in_turn(first, second, message):
 
 
 @pytest.mark.parametrize("value, text", [
-    (-1.0, "-1"), (0.5, "0.5"), (-1e-7, "-0.0000001"), (-123456789.25, "-123456789.25"), (-1e22, "-10000000000000000000000"),
+    (-1.0, "-1"), (-0.5, "-0.5"), (-1e-7, "-0.0000001"), (-123456789.25, "-123456789.25"), (-1e22, "-10000000000000000000000"),
     (-0.1, "-0.1"), (-2.0 ** -20, "-0.00000095367431640625"),
 ])
 def test_floats_in_messages_are_shortest_positional(value, text):

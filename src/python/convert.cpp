@@ -201,13 +201,32 @@ PyObject* to_py(const Series& v) {
     const Py_ssize_t n = static_cast<Py_ssize_t>(v.size());
     PyObject* list = PyList_New(n);
     if (!list) return nullptr;
+    // Floats are immutable: a run of equal values (warm-up NaN, pattern and
+    // signal series of 0.0) shares one object instead of allocating each.
+    // Bit patterns are compared so -0.0 and 0.0 stay distinct.
+    PyObject* prev = nullptr;
+    std::uint64_t prev_bits = 0;
+    PyObject* zero = nullptr;
     for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* f = PyFloat_FromDouble(v[static_cast<std::size_t>(i)]);
-        if (!f) {
-            Py_DECREF(list);
-            return nullptr;
+        const double x = v[static_cast<std::size_t>(i)];
+        std::uint64_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        PyObject* f;
+        if (prev && bits == prev_bits) {
+            f = Py_NewRef(prev);
+        } else if (bits == 0 && zero) {
+            f = Py_NewRef(zero);
+        } else {
+            f = PyFloat_FromDouble(x);
+            if (!f) {
+                Py_DECREF(list);
+                return nullptr;
+            }
+            if (bits == 0) zero = f;
         }
         PyList_SET_ITEM(list, i, f);
+        prev = f;
+        prev_bits = bits;
     }
     return list;
 }
