@@ -22,6 +22,10 @@ inline std::uint64_t one_more(std::uint64_t period) {
 std::unexpected<VornError> insufficient(std::uint64_t required, std::size_t actual) {
     return std::unexpected(VornError(err::InsufficientData{required, actual}));
 }
+std::unexpected<VornError> invalid_period(std::uint64_t period, std::size_t n) {
+    return std::unexpected(VornError(err::InvalidPeriod{period, n}));
+}
+
 Check validate_hlc(const Series& high, const Series& low, const Series& close) {
     return validate_lengths_match({{high, "high"}, {low, "low"}, {close, "close"}});
 }
@@ -37,10 +41,6 @@ Result<Series> true_range_from_zero(const Series& high, const Series& low, const
 inline double dx_of(double plus, double minus) {
     const double sum = plus + minus;
     return std::fabs(sum) < kEps ? 0.0 : std::fabs(plus - minus) * 100.0 / sum;
-}
-
-std::unexpected<VornError> invalid_period(std::uint64_t period, std::size_t n) {
-    return std::unexpected(VornError(err::InvalidPeriod{period, n}));
 }
 
 // Indices of a sliding window whose values strictly decrease from front to
