@@ -298,6 +298,8 @@ ERRORS = [
     ("py_mass_index", (S5, S5, 0, 3), INV.format(0, 5)),
     ("py_mass_index", ([1.0] * 40, [0.5] * 40), INS.format(41, 40)),
     ("py_mass_index", (S5, S5, 2, U64_MAX), INS.format(U64_MAX, 5)),
+    ("py_mass_index", ([1e308, 1.0], [-1e308, 0.0], 1, 1),
+     "Invalid value at index 0: values contains non-finite value: inf"),
     ("py_aberration", (S5, S5, S5, 6, 2), INV.format(6, 5)),
     ("py_aberration", (S5, S5, S5, 2, 6), INV.format(6, 5)),
     ("py_aberration", (S5, S5, S5, 2, 5), INS.format(6, 5)),
