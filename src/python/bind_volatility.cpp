@@ -6,31 +6,10 @@
 namespace vorn::py {
 namespace {
 
-// A period whose default depends on another argument: omitted or None leaves
-// it empty.
-struct PeriodOrSame {
-    std::optional<std::uint64_t> value;
-};
-
-}  // namespace
-
-template <> struct Loader<PeriodOrSame> {
-    PeriodOrSame value;
-    bool load(PyObject* o) {
-        std::uint64_t v = 0;
-        if (!load_u64(o, v)) return false;
-        value.value = v;
-        return true;
-    }
-    void set_default(const Default&) { value.value.reset(); }
-    PeriodOrSame get() const { return value; }
-};
-
-namespace {
-
 Result<VolatilityBands> keltner_call(const Series& high, const Series& low, const Series& close,
-                                     std::uint64_t period, PeriodOrSame atr_period, double multiplier) {
-    return keltner_channel(high, low, close, period, atr_period.value.value_or(period), multiplier);
+                                     std::uint64_t period, std::optional<std::uint64_t> atr_period, double multiplier) {
+    // The ATR period follows the channel period unless given.
+    return keltner_channel(high, low, close, period, atr_period.value_or(period), multiplier);
 }
 
 const Function kRows[] = {

@@ -110,6 +110,8 @@ PyObject* guarded(F&& body) {
         return body();
     } catch (const std::bad_alloc&) {
         return PyErr_NoMemory();
+    } catch (const std::length_error&) {  // a size no container can hold
+        return PyErr_NoMemory();
     } catch (const std::exception& e) {
         PyErr_SetString(PyExc_SystemError, e.what());
         return nullptr;

@@ -90,6 +90,20 @@ template <> struct Loader<std::string> {
     const std::string& get() const { return value; }
 };
 
+// A parameter whose default depends on other arguments: empty when omitted
+// (or None, where nullable), for the routine to resolve.
+template <class T> struct Loader<std::optional<T>> {
+    Loader<T> inner;
+    std::optional<T> value;
+    bool load(PyObject* o) {
+        if (!inner.load(o)) return false;
+        value = inner.get();
+        return true;
+    }
+    void set_default(const Default&) { value.reset(); }
+    const std::optional<T>& get() const { return value; }
+};
+
 // ---- results ---------------------------------------------------------------
 
 PyObject* to_py(const Series& v);
