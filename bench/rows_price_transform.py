@@ -18,7 +18,10 @@ ROWS = [
     Row("py_cos", ["close"], talib=lambda talib, c: talib.COS(c["close"])),
     Row("py_tan", ["close"], talib=lambda talib, c: talib.TAN(c["close"])),
     Row("py_atan", ["close"], talib=lambda talib, c: talib.ATAN(c["close"])),
+    Row("py_sinh", ["close"], talib=lambda talib, c: talib.SINH(c["close"])),
+    Row("py_cosh", ["close"], talib=lambda talib, c: talib.COSH(c["close"])),
     Row("py_tanh", ["close"], talib=lambda talib, c: talib.TANH(c["close"])),
+    # py_asin and py_acos need a series inside [-1, 1], which no benchmark column is.
     Row("py_add", ["close", "open"], talib=lambda talib, c: talib.ADD(c["close"], c["open"])),
     Row("py_sub", ["close", "open"], talib=lambda talib, c: talib.SUB(c["close"], c["open"])),
     Row("py_mult", ["close", "open"], talib=lambda talib, c: talib.MULT(c["close"], c["open"])),

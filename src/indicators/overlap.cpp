@@ -18,12 +18,11 @@ Check standard(const Series& values, const char* name, std::uint64_t period) {
     return validate_series_period(values, name, period);
 }
 
-// (a + b) * 0.5 where both are defined.
-Series mid(const Series& hi, const Series& lo) {
-    Series out(hi.size(), kNaN);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (!std::isnan(hi[i]) && !std::isnan(lo[i])) out[i] = (hi[i] + lo[i]) * 0.5;
-    return out;
+// (hi + lo) * 0.5 where both are defined, written over hi.
+Series mid(Series hi, const Series& lo) {
+    for (std::size_t i = 0; i < hi.size(); ++i)
+        hi[i] = (std::isnan(hi[i]) || std::isnan(lo[i])) ? kNaN : (hi[i] + lo[i]) * 0.5;
+    return hi;
 }
 
 // Raw weights normalised to sum 1, oldest first.
@@ -90,22 +89,24 @@ Result<Series> t3(const Series& values, std::uint64_t period, double vfactor) {
     const double c2 = 3.0 * a2 + 3.0 * a3;
     const double c3 = -6.0 * a2 - 3.0 * a - 3.0 * a3;
     const double c4 = 1.0 + 3.0 * a + a3 + 3.0 * a2;
-    Series e1 = ema_impl(values, period, alpha);
-    Series e2 = ema_impl(e1, period, alpha);
-    Series e3 = ema_impl(e2, period, alpha);
+    // Only the last four stages enter the result; the first two are dropped as
+    // soon as they have been smoothed again.
+    Series e3 = ema_impl(ema_impl(ema_impl(values, period, alpha), period, alpha), period, alpha);
     Series e4 = ema_impl(e3, period, alpha);
     Series e5 = ema_impl(e4, period, alpha);
-    Series e6 = ema_impl(e5, period, alpha);
-    Series out(values.size(), kNaN);
+    const Series e6 = ema_impl(e5, period, alpha);
     bool any = false;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        if (std::isnan(e3[i]) || std::isnan(e4[i]) || std::isnan(e5[i]) || std::isnan(e6[i])) continue;
-        out[i] = c4 * e3[i] + (c3 * e4[i] + (c2 * e5[i] + c1 * e6[i]));
+    for (std::size_t i = 0; i < e3.size(); ++i) {
+        if (std::isnan(e3[i]) || std::isnan(e4[i]) || std::isnan(e5[i]) || std::isnan(e6[i])) {
+            e3[i] = kNaN;
+            continue;
+        }
+        e3[i] = c4 * e3[i] + (c3 * e4[i] + (c2 * e5[i] + c1 * e6[i]));
         any = true;
     }
     // Shorter than six chained warm-ups: the plain EMA is the best answer.
     if (!any) return ema_impl(values, period, alpha);
-    return out;
+    return e3;
 }
 
 Result<Series> kama(const Series& values, std::uint64_t period, std::uint64_t fast_period, std::uint64_t slow_period) {
