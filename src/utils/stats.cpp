@@ -89,51 +89,57 @@ Series stdev(const Series& values, std::uint64_t period) {
 }
 
 namespace {
-// Monotonic deque of indices over a ring buffer; Better(a, b) is true when a
-// should evict b from the back (a >= b for the maximum).
-template <class Better>
-Series rolling_extreme(const Series& values, std::uint64_t period, Better better) {
+// Window extremes by blocks of `period` (van Herk / Gil-Werman): the window
+// ending at i spans the tail of one block and the head of the next, so its
+// extreme is the larger of a suffix extreme and a prefix extreme, three
+// branch-free comparisons per bar whatever the data. Ties go to the newest
+// bar, as a monotonic queue would resolve them. `Newer(a, b)` is true when a,
+// the newer value, should replace b (a >= b for the maximum). NaN never wins;
+// a window holding one is NaN.
+template <class Newer>
+Series rolling_extreme(const Series& values, std::uint64_t period, Newer newer, double identity) {
     const std::size_t n = values.size();
     Series out(n, kNaN);
     if (period == 0 || period > n) return out;
-    std::vector<std::size_t> ring(static_cast<std::size_t>(period) + 1);
-    const std::size_t cap = ring.size();
-    std::size_t head = 0, size = 0;  // deque: ring[head], ..., ring[head + size - 1]
+    const std::size_t p = period;
+    // Suffix extremes within each block, read from the block's end backwards;
+    // an older value replaces the running one only when strictly better.
+    Series suffix(n);
+    for (std::size_t end = n; end > 0;) {
+        const std::size_t start = (end - 1) / p * p;
+        double run = identity;
+        for (std::size_t k = end; k-- > start;) {
+            const double x = std::isnan(values[k]) ? identity : values[k];
+            run = (x != run && newer(x, run)) ? x : run;
+            suffix[k] = run;
+        }
+        end = start;
+    }
+    double prefix = identity;
     std::size_t nan_count = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const double x = values[i];
-        nan_count += std::isnan(x);
-        if (i >= period) {
-            nan_count -= std::isnan(values[i - period]);
-            if (size && ring[head] == i - period) {
-                head = head + 1 == cap ? 0 : head + 1;
-                --size;
-            }
-        }
-        if (!std::isnan(x)) {
-            while (size) {
-                std::size_t back = head + size - 1;
-                if (back >= cap) back -= cap;
-                if (!better(x, values[ring[back]])) break;
-                --size;
-            }
-            std::size_t slot = head + size;
-            if (slot >= cap) slot -= cap;
-            ring[slot] = i;
-            ++size;
-        }
-        if (i + 1 >= period && nan_count == 0 && size) out[i] = values[ring[head]];
+        const double raw = values[i];
+        nan_count += std::isnan(raw);
+        if (i >= p) nan_count -= std::isnan(values[i - p]);
+        const double x = std::isnan(raw) ? identity : raw;
+        prefix = (i % p == 0 || newer(x, prefix)) ? x : prefix;
+        if (i + 1 < p || nan_count) continue;
+        const std::size_t first = i + 1 - p;
+        // When the window is one whole block the suffix alone covers it.
+        out[i] = (first % p == 0) ? suffix[first] : (newer(prefix, suffix[first]) ? prefix : suffix[first]);
     }
     return out;
 }
 }  // namespace
 
 Series rolling_max(const Series& values, std::uint64_t period) {
-    return rolling_extreme(values, period, [](double a, double b) { return a >= b; });
+    return rolling_extreme(values, period, [](double a, double b) { return a >= b; },
+                           -std::numeric_limits<double>::infinity());
 }
 
 Series rolling_min(const Series& values, std::uint64_t period) {
-    return rolling_extreme(values, period, [](double a, double b) { return a <= b; });
+    return rolling_extreme(values, period, [](double a, double b) { return a <= b; },
+                           std::numeric_limits<double>::infinity());
 }
 
 namespace {
