@@ -13,9 +13,13 @@
 #include <variant>
 #include <vector>
 
+#include "utils/pool.hpp"
+
 namespace vorn {
 
-using Series = std::vector<double>;
+// One element per bar, oldest first. Buffers come from a small per-thread
+// cache of large blocks, so back-to-back calls reuse memory already mapped.
+using Series = std::vector<double, PoolAllocator<double>>;
 
 namespace err {
 struct InsufficientData { std::uint64_t required, actual; };

@@ -361,7 +361,7 @@ Result<Series> percent_rank(const Series& values, std::uint64_t period) {
     }
     // Long windows: count with a Fenwick tree over the ranks of the values, so
     // the cost no longer grows with the period. The counts are the same integers.
-    std::vector<double> sorted(values);
+    std::vector<double> sorted(values.begin(), values.end());
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
     std::vector<std::size_t> rank(n);
