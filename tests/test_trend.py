@@ -212,6 +212,19 @@ def test_matches_reference(ohlcv, func, args, ref):
         assert_series_close(got, expected)
 
 
+# Where the fast routine performs the same operations as the reference, the
+# results are identical, not merely close: later studies build on these.
+@pytest.mark.parametrize("func, args, ref", [
+    ("py_supertrend", lambda d: (*hlc(d), 10, 3.0), ref_supertrend),
+    ("py_adx", lambda d: (*hlc(d), 14), ref_adx),
+    ("py_choppiness", lambda d: (*hlc(d), 14), ref_choppiness),
+    ("py_choppiness", lambda d: (*hlc(d), 3), ref_choppiness),
+])
+def test_bit_identical_to_reference(ohlcv, func, args, ref):
+    a = args(ohlcv)
+    assert same(getattr(vl, func)(*a), ref(*a))
+
+
 def test_aroon_on_long_series_with_ties(long_ohlcv):
     # Rounded prices make equal highs and lows common: the most recent one counts.
     h = [round(x) for x in long_ohlcv["high"]]

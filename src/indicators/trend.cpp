@@ -263,11 +263,13 @@ Result<Series> choppiness(const Series& high, const Series& low, const Series& c
     const Series hh = rolling_max(high, period);
     const Series ll = rolling_min(low, period);
     Series out = rolling_sum_kahan(tr, period);
-    const double scale = 100.0 / std::log10(static_cast<double>(period));
+    const double log_period = std::log10(static_cast<double>(period));
     for (std::size_t j = 0; j < n; ++j) {
         const double s = out[j], range = hh[j] - ll[j];
         // NaN compares false, so a NaN term fails the positivity tests too.
-        out[j] = (j >= period && s > 0.0 && range > 0.0) ? std::log10(s / range) * scale : kNaN;
+        // Scaled as x * 100 / log10(period), not x * (100 / log10(period)):
+        // the two round differently.
+        out[j] = (j >= period && s > 0.0 && range > 0.0) ? std::log10(s / range) * 100.0 / log_period : kNaN;
     }
     return out;
 }
