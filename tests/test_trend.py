@@ -327,6 +327,16 @@ def test_supertrend_accepts_any_multiplier(ohlcv, mult):
     assert len(line) == 400 and set(direction[10:]) <= {1.0, -1.0}
 
 
+def test_supertrend_has_no_direction_where_the_atr_has_no_value():
+    # A range too large for a double leaves the ATR without a value: those bars
+    # get no bands, no line and no direction (not a direction carried forward).
+    h, l, c = [1.0, 1e308, 2.0, 3.0, 4.0, 5.0], [0.0, -1e308, 1.0, 2.0, 3.0, 4.0], [0.5, 0.0, 1.5, 2.5, 3.5, 4.5]
+    a = vl.py_atr(h, l, c, 2)
+    out = vl.py_supertrend(h, l, c, 2, 3.0)
+    gaps = [i for i in range(3, 6) if math.isnan(a[i])]
+    assert all(math.isnan(s[i]) for s in out for i in gaps)
+
+
 def test_supertrend_negative_multiplier_matches_reference(ohlcv):
     for g, e in zip(vl.py_supertrend(*hlc(ohlcv), 10, -1.0), ref_supertrend(*hlc(ohlcv), 10, -1.0)):
         assert_series_close(g, e)

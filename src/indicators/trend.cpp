@@ -95,6 +95,8 @@ Result<SuperTrend> supertrend(const Series& high, const Series& low, const Serie
     const std::size_t b = period;
     for (std::size_t i = b; i < n; ++i) {
         const double atr_i = r.line[i];
+        // A later bar without an ATR (an overflowing range) gets no value at all.
+        if (i > b && std::isnan(atr_i)) continue;
         const double hl2 = (high[i] + low[i]) * 0.5;
         const double basic_upper = atr_i * multiplier + hl2;
         const double basic_lower = hl2 - atr_i * multiplier;
