@@ -55,7 +55,8 @@ def main():
         ("MACD", "py_macd", (c, 12, 26, 9), 0),
         ("ATR(14)", "py_atr", (h, l, c, 14), None),
         ("BB upper", "py_bollinger_bands", (c, 20, 2.0), 0),
-        ("ADX(14)", "py_adx", (h, l, c, 14), None),
+        ("ADX(14)", "py_adx", (h, l, c, 14), 0),
+        ("SuperTrend", "py_supertrend", (h, l, c, 10, 3.0), 0),
         ("OBV", "py_obv", (c, v), None),
         ("Doji", "py_doji", (o, h, l, c), None),
     ]
