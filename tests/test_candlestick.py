@@ -354,7 +354,7 @@ def error_cases():
             yield pytest.param(case, override, ok, message, id=f"{case.name}-{k}")
 
 
-@pytest.mark.parametrize("case, override, ok, message", error_cases())
+@pytest.mark.parametrize("case, override, ok, message", list(error_cases()))
 def test_validation_errors(case, override, ok, message):
     cols = {s: override.get(s, ok) for s in case.series}
     with pytest.raises(ValueError) as info:
