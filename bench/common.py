@@ -13,7 +13,7 @@ from typing import Callable, Optional, Sequence
 @dataclass
 class Row:
     func: str                      # name of the vorn_library function
-    series: Sequence[str]          # input columns, in argument order: "open", "high", "low", "close", "volume"
+    series: Sequence[str]          # input columns, in argument order: "open", "high", "low", "close", "volume", "unit"
     args: tuple = ()               # further positional arguments after the series
     talib: Optional[Callable] = None  # lambda talib, cols: result (cols hold numpy float64 arrays)
     linear: bool = True            # O(n): held to the conversion-floor goal
@@ -34,4 +34,7 @@ def make_ohlcv(n, seed=3):
         cols["close"].append(c)
         cols["volume"].append(float(rng.randint(1_000, 50_000)))
         price = c
+    # A bounded column for functions whose domain is [-1, 1]: where the close
+    # sits within the bar, from -1 at the low to 1 at the high.
+    cols["unit"] = [(2 * c - h - l) / (h - l) for c, h, l in zip(cols["close"], cols["high"], cols["low"])]
     return cols

@@ -1,4 +1,4 @@
-"""Benchmark rows for Part 3.1 (further moving averages)."""
+"""Benchmark rows for the further moving averages."""
 from common import Row
 
 ROWS = [

@@ -1,4 +1,4 @@
-"""Benchmark rows for Part 3.3 (element-wise math and price transforms)."""
+"""Benchmark rows for the element-wise math functions and price transforms."""
 from common import Row
 
 ROWS = [
@@ -21,7 +21,8 @@ ROWS = [
     Row("py_sinh", ["close"], talib=lambda talib, c: talib.SINH(c["close"])),
     Row("py_cosh", ["close"], talib=lambda talib, c: talib.COSH(c["close"])),
     Row("py_tanh", ["close"], talib=lambda talib, c: talib.TANH(c["close"])),
-    # py_asin and py_acos need a series inside [-1, 1], which no benchmark column is.
+    Row("py_asin", ["unit"], talib=lambda talib, c: talib.ASIN(c["unit"])),
+    Row("py_acos", ["unit"], talib=lambda talib, c: talib.ACOS(c["unit"])),
     Row("py_add", ["close", "open"], talib=lambda talib, c: talib.ADD(c["close"], c["open"])),
     Row("py_sub", ["close", "open"], talib=lambda talib, c: talib.SUB(c["close"], c["open"])),
     Row("py_mult", ["close", "open"], talib=lambda talib, c: talib.MULT(c["close"], c["open"])),

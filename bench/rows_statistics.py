@@ -1,4 +1,4 @@
-"""Benchmark rows for Part 3.2 (statistics and regression functions)."""
+"""Benchmark rows for the statistics and regression functions."""
 from common import Row
 
 ROWS = [
