@@ -235,9 +235,15 @@ def test_historical_volatility_leaves_undefined_returns_out():
     assert_series_close(out, [NAN, NAN, NAN, NAN, NAN, 0.0, 0.0], rel=0, abs_=0)
 
 
-def test_ulcer_index_on_a_rising_series():
-    assert_series_close(vl.py_ulcer_index([float(i) for i in range(1, 31)], 5), [NAN] * 8 + [0.0] * 22,
-                        rel=0, abs_=0)
+@pytest.mark.parametrize("close,period,want", [
+    ([float(i) for i in range(1, 31)], 5, [NAN] * 8 + [0.0] * 22),
+    # The last window holds two zero drawdowns after larger ones have slid out:
+    # its sum of squares is zero, never negative.
+    ([2.7, 1.2, 1.5, 1.2, 1.2, 2.6], 2,
+     [NAN, NAN, math.sqrt((1.5 / 2.7 * 100) ** 2 / 2), math.sqrt(200.0), math.sqrt(200.0), 0.0]),
+])
+def test_ulcer_index_without_drawdown_is_zero(close, period, want):
+    assert_series_close(vl.py_ulcer_index(close, period), want, rel=1e-12, abs_=1e-12)
 
 
 def test_mass_index_uses_the_periods_by_size(ohlcv):

@@ -260,7 +260,9 @@ Result<Series> ulcer_index(const Series& close, std::uint64_t period) {
     }
     Series out = sum_of_finite_windows(dd2, period);
     const double p = static_cast<double>(period);
-    for (double& x : out) x = std::sqrt(x / p);
+    // The sliding sum of squares can end a hair below zero once large
+    // drawdowns have left the window; the root of that is 0, not NaN.
+    for (double& x : out) x = x > 0.0 ? std::sqrt(x / p) : (std::isnan(x) ? kNaN : 0.0);
     return out;
 }
 
