@@ -525,6 +525,9 @@ def test_matches_talib_where_definitions_agree(ohlcv):
     same(vl.py_mom(C, 10), talib.MOM(c, 10))
     same(vl.py_roc(C, 10), talib.ROC(c, 10))
     same(vl.py_cmo(C, 14), talib.CMO(c, 14))
+    # TA-Lib's fast %D of the RSI is the raw stochastic smoothed once: our %K.
+    same(vl.py_stochrsi(C, 14, 14, 3, 3)[0], talib.STOCHRSI(c, 14, 14, 3, 0)[1])
+    assert leading_nans(vl.py_stochrsi(C, 14, 14, 3, 3)[0]) == leading_nans(list(talib.STOCHRSI(c, 14, 14, 3, 0)[1]))
     # TA-Lib seeds its fast average later; after ~150 bars the seeds have washed out.
     same(vl.py_apo(C, 12, 26), talib.APO(c, 12, 26, 1), start=150)
     same(vl.py_ppo(C, 12, 26), talib.PPO(c, 12, 26, 1), start=150)

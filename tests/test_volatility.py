@@ -419,6 +419,7 @@ def test_matches_talib_where_definitions_agree(ohlcv):
     same(vl.py_natr(H, L, C, 14), talib.NATR(h, lo, c, 14))
     for ours, theirs in zip(vl.py_bollinger_bands(C, 20, 2.0), talib.BBANDS(c, 20, 2.0, 2.0, 0)):
         same(ours, theirs)
-    up, _, dn = vl.py_donchian_channel(H, L, 20)
+    up, mid, dn = vl.py_donchian_channel(H, L, 20)
     same(up, talib.MAX(h, 20))
+    same(mid, talib.MIDPRICE(h, lo, 20))
     same(dn, talib.MIN(lo, 20))
