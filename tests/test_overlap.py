@@ -13,6 +13,7 @@ import vorn_library as vl
 from conftest import assert_series_close, leading_nans
 
 NAN = float("nan")
+INF = float("inf")
 
 
 # ---- literal references ------------------------------------------------------
@@ -302,9 +303,18 @@ def test_zlma_without_lag_is_the_ema(ohlcv, period):
     assert identical(vl.py_zlma(ohlcv["close"], period), vl.py_ema(ohlcv["close"], period))
 
 
-def test_t3_falls_back_to_the_ema_when_short():
-    xs = [float(i) + (i % 3) for i in range(20)]  # 20 < 6 * 5 - 5
-    assert identical(vl.py_t3(xs, 5, 0.7), vl.py_ema(xs, 5))
+@pytest.mark.parametrize(
+    "n, vfactor",
+    [(20, 0.7),  # 20 < 6 * 5 - 5: the sixth EMA never starts
+     (40, NAN), (40, INF), (40, 1e110)],  # coefficients that are not finite leave no value either
+)
+def test_t3_without_any_value_is_the_ema(n, vfactor):
+    xs = [float(i) + (i % 3) for i in range(n)]
+    assert identical(vl.py_t3(xs, 5, vfactor), vl.py_ema(xs, 5))
+
+
+def test_t3_needs_six_chained_warmups():
+    xs = [float(i) + (i % 3) for i in range(20)]
     ys = xs + [30.0] * 5  # 25 values: T3 defined at the last one only
     out = vl.py_t3(ys, 5, 0.7)
     assert leading_nans(out) == 24 and not math.isnan(out[24])

@@ -102,9 +102,10 @@ Result<Series> t3(const Series& values, std::uint64_t period, double vfactor) {
             continue;
         }
         e3[i] = c4 * e3[i] + (c3 * e4[i] + (c2 * e5[i] + c1 * e6[i]));
-        any = true;
+        any = any || !std::isnan(e3[i]);
     }
-    // Shorter than six chained warm-ups: the plain EMA is the best answer.
+    // No value at all (shorter than six chained warm-ups, or coefficients that
+    // are not finite): the plain EMA is the answer.
     if (!any) return ema_impl(values, period, alpha);
     return e3;
 }
