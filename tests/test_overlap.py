@@ -1,8 +1,8 @@
-"""Part 3.1: further moving averages.
+"""Further moving averages.
 
 Each function is checked against a slow literal reference (plain Python that
-follows the stated algorithm) on the 400-bar fixture, against the Part's edge
-cases, its validation and its None defaults, and against TA-Lib where TA-Lib
+follows the stated algorithm) on the 400-bar fixture, against the documented edge
+cases, the validation and the None defaults, and against TA-Lib where TA-Lib
 computes the same definition.
 """
 import math
@@ -222,14 +222,14 @@ def test_vwma_matches_reference(ohlcv):
 
 
 def test_alma_uses_the_published_gaussian(ohlcv):
-    """The Part's raw weight exp(-((k - m) / s)^2) drops the published factor 2;
-    the library follows the published Arnaud Legoux form instead."""
+    """The published Arnaud Legoux Gaussian keeps the factor 2 of 2 s^2; the
+    shorter form exp(-((k - m) / s)^2) gives a visibly different average."""
     close = ohlcv["close"]
     got = vl.py_alma(close, 9, 0.85, 6.0)
     assert_series_close(got, ref_alma(close, 9, 0.85, 6.0), rel=1e-12, abs_=0)
     m, s = 0.85 * 8, 9 / 6.0
-    parts_form = ref_window(close, [math.exp(-(((k - m) / s) ** 2)) for k in range(9)], 8)
-    assert max(abs(a - b) for a, b in zip(got[8:], parts_form[8:])) > 1e-6
+    narrow_form = ref_window(close, [math.exp(-(((k - m) / s) ** 2)) for k in range(9)], 8)
+    assert max(abs(a - b) for a, b in zip(got[8:], narrow_form[8:])) > 1e-6
 
 
 def test_alma_weights_by_hand():
@@ -272,7 +272,7 @@ def test_adaptive_averages_start_with_the_input(ohlcv):
     assert vl.py_vidya(close, 14)[13] == close[13]
 
 
-# ---- the Part's edge cases -----------------------------------------------------
+# ---- edge cases ---------------------------------------------------------------
 
 
 def identical(a, b):
@@ -581,8 +581,8 @@ def test_tuple_and_int_inputs():
 #
 # Compared: TRIMA (SMA of SMA, the same periods), MIDPOINT, MIDPRICE, T3 (six EMAs
 # seeded with simple averages, the same coefficients) and KAMA from index period on
-# (TA-Lib leaves index period - 1 empty where the Part puts the input itself, and
-# gives ER 1 for a flat window where the Part gives 0: the random walk has none).
+# (TA-Lib leaves index period - 1 empty where we put the input itself, and
+# gives ER 1 for a flat window where we give 0: the random walk has none).
 # Not compared: ZLMA, FRAMA, ALMA, VIDYA, PWMA, SINWMA, SWMA and VWMA have no
 # TA-Lib counterpart.
 

@@ -1,4 +1,4 @@
-"""Part 3.3: element-wise math and price transforms."""
+"""Element-wise math and price transforms."""
 import math
 
 import pytest

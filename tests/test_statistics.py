@@ -1,8 +1,8 @@
-"""Part 3.2: statistics and regression functions.
+"""Statistics and regression functions.
 
 Slow literal references (exact centred formulas, math.fsum) on the 400-bar
 fixture for every non-trivial function; the rolling kernels of utils/stats
-behind them on 5000 bars, across their periodic rebuilds; the Part's edge
+behind them on 5000 bars, across their periodic rebuilds; the documented edge
 cases, validation and None defaults; TA-Lib where the definitions agree.
 """
 import math
@@ -152,7 +152,7 @@ def ref_entropy(close, period, bins):
 def cond(w):
     """How much cancellation the one-pass sums of a window suffer: raw over centred
     sum of squares. Near-constant windows (period 2 on close prices) lose digits
-    in any formula of the kind n * Q - S^2 that the Part prescribes."""
+    in any formula of the kind n * Q - S^2, which these functions use."""
     m = mean(w)
     centred = math.fsum((y - m) ** 2 for y in w)
     return math.fsum(y * y for y in w) / centred if centred > 0 else math.inf
@@ -670,7 +670,7 @@ def test_keywords(ohlcv):
 #
 # Compared: LINEARREG, LINEARREG_SLOPE, LINEARREG_ANGLE, LINEARREG_INTERCEPT, TSF,
 # CORREL, VAR (population, nbdev 1), STDDEV (its square root), MAX, MIN, SUM,
-# MINMAX and MINMAXINDEX (TA-Lib reports absolute indices; the Part counts inside
+# MINMAX and MINMAXINDEX (TA-Lib reports absolute indices; ours count inside
 # the window).
 # Not compared: TA-Lib's BETA regresses the returns it derives from two price
 # series, while py_beta takes the returns themselves; TA-Lib has no standard

@@ -1,4 +1,4 @@
-// Further moving averages (Part 3.1): kernel compositions, adaptive averages,
+// Further moving averages: kernel compositions, adaptive averages,
 // fixed-shape window averages, window midpoints and the volume-weighted average.
 // Every result has the input's length with NaN where no value is defined.
 #pragma once

@@ -1,4 +1,4 @@
-// Element-wise math and price transforms (Part 3.3): no window, no warm-up;
+// Element-wise math and price transforms: no window, no warm-up;
 // output position i depends on input position i only.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Statistics and regression functions (Part 3.2): validated windowed statistics
+// Statistics and regression functions: validated windowed statistics
 // over one or two series. Most apply the rolling kernels of utils/stats; the
 // others compute their statistic directly with the same running-sum technique.
 //
