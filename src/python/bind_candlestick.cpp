@@ -167,11 +167,11 @@ const Function kRows[] = {
         "open", "low", "close"),
     def<&rising_three_methods>("py_rising_three_methods",
         doc("py_rising_three_methods(open, high, low, close)",
-            "Rising three methods: a long white bar, three small black bars inside its range, a white bar closing above it. 1.0 / 0.0; NaN throughout below five bars."),
+            "Rising three methods: a white bar; three black bars within its body, each with less than half its body; a white bar closing above it. 1.0 / 0.0; NaN throughout below five bars."),
         "open", "high", "low", "close"),
     def<&falling_three_methods>("py_falling_three_methods",
         doc("py_falling_three_methods(open, high, low, close)",
-            "Falling three methods: a long black bar, three small white bars inside its range, a black bar closing below it. -1.0 / 0.0."),
+            "Falling three methods: a black bar; three white bars within its body, each with less than half its body; a black bar closing below it. -1.0 / 0.0."),
         "open", "high", "low", "close"),
     def<&morning_doji_star>("py_morning_doji_star",
         doc("py_morning_doji_star(open, high, low, close, body_threshold=0.1)",
@@ -251,7 +251,7 @@ const Function kRows[] = {
         "open", "high", "low", "close"),
     def<&breakaway>("py_breakaway",
         doc("py_breakaway(open, high, low, close)",
-            "Breakaway: a long bar, a gap, three bars continuing, a long opposite bar closing inside the gap. 1.0 / -1.0 / 0.0; 0.0 before the fifth bar."),
+            "Breakaway: a long bar, a gap, three bars continuing, a long opposite bar closing between the second bar's close and the first bar's open. 1.0 / -1.0 / 0.0; 0.0 before the fifth bar."),
         "open", "high", "low", "close"),
 };
 const Registrar registrar(kRows);
