@@ -416,6 +416,8 @@ def test_zero_threshold_and_lookback_never_match(ohlcv):
     assert vl.py_long_line(o, h, l, c, 0) == [0.0] * len(c)
     assert vl.py_short_line(o, h, l, c, 0) == [0.0] * len(c)
     assert vl.py_long_line(o[:10], h[:10], l[:10], c[:10]) == [0.0] * 10
+    # lookback + 1 would wrap to 0 here; the window still never fits
+    assert vl.py_short_line(o, h, l, c, 2**64 - 1) == [0.0] * len(c)
     with pytest.raises(OverflowError):
         vl.py_long_line(o, h, l, c, -1)
 
