@@ -389,6 +389,26 @@ def test_extremes_examples():
     assert identical(vl.py_percent_rank([3, 2, 1], 3), [NAN, NAN, 0.0])
 
 
+@pytest.mark.parametrize("period", [1, 2, 3, 5, 8])
+def test_extremes_ties_go_to_the_newest_element(period):
+    # 0.0 and -0.0 compare equal, so the sign shows which of the tied elements
+    # a window reports: a scan that takes every value >= (<=) the one held.
+    rng = random.Random(period)
+    xs = [rng.choice([0.0, -0.0, 1.0, -1.0]) for _ in range(40)]
+
+    def scan(w, newer):
+        held = w[0]
+        for x in w[1:]:
+            held = x if newer(x, held) else held
+        return held
+
+    for name, newer in (("py_max", lambda a, b: a >= b), ("py_min", lambda a, b: a <= b)):
+        got = getattr(vl, name)(xs, period)[period - 1 :]
+        expected = [scan(w, newer) for _, w in windows(xs, period)]
+        assert [math.copysign(1.0, x) for x in got] == [math.copysign(1.0, x) for x in expected]
+        assert got == expected
+
+
 # ---- entropy -------------------------------------------------------------------------
 
 
