@@ -120,6 +120,22 @@ def test_small_cases(name, values, period, expected):
     assert_series_close(getattr(vl, name)(values, period), expected, rel=1e-15)
 
 
+@pytest.mark.parametrize("name", sorted(REFERENCES))
+@pytest.mark.parametrize("values, period, message", [
+    ([], 0, "Empty input: values cannot be empty"),
+    ([1.0, float("inf"), NAN], 0, "Invalid value at index 1: values contains non-finite value: inf"),
+    ([1.0, 2.0], 0, "Invalid period: 0 (must be > 0 and <= data length 2)"),
+    ([1.0, 2.0], 3, "Invalid period: 3 (must be > 0 and <= data length 2)"),
+    ([1.0, 2.0], 2 ** 64 - 1, "Invalid period: 18446744073709551615 (must be > 0 and <= data length 2)"),
+])
+def test_validation_order_and_messages(name, values, period, message):
+    f = getattr(vl, name)
+    assert f.__text_signature__ == "(values, period)"
+    with pytest.raises(ValueError) as e:
+        f(values, period)
+    assert str(e.value) == message
+
+
 def test_hma_period_one_reports_the_derived_half_period():
     with pytest.raises(ValueError, match=r"^Invalid period: 0 \(must be > 0 and <= data length 5\)$"):
         vl.py_hma([1.0, 2.0, 3.0, 4.0, 5.0], 1)
