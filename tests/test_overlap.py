@@ -239,6 +239,19 @@ def test_alma_weights_by_hand():
     assert vl.py_alma([1.0, 2.0, 4.0], 3, 0.5, 3.0)[2] == pytest.approx(expected, rel=1e-14)
 
 
+@pytest.mark.parametrize(
+    "period, offset, sigma, nearest",
+    [(10, 0.85, 500.0, 8), (10, 0.85, 1e4, 8), (10, 0.85, INF, 8), (3, 0.5, 1e300, 1), (1, 0.85, INF, 0)],
+)
+def test_alma_narrow_gaussian_tends_to_the_nearest_bar(period, offset, sigma, nearest):
+    # s = period / sigma shrinks towards 0: every raw weight but the one nearest
+    # m underflows, and the average becomes that bar of each window.
+    xs = [float(i % 7) + 0.5 for i in range(30)]
+    out = vl.py_alma(xs, period, offset, sigma)
+    assert leading_nans(out) == period - 1
+    assert out[period - 1 :] == pytest.approx(xs[nearest : len(xs) - period + 1 + nearest], rel=1e-12)
+
+
 # ---- warm-up ---------------------------------------------------------------------
 
 WARMUP = [

@@ -173,10 +173,23 @@ Result<Series> alma(const Series& values, std::uint64_t period, double offset, d
     const double m = offset * static_cast<double>(p - 1);
     const double s = static_cast<double>(p) / sigma;
     std::vector<double> w(p);
+    double total = 0.0;
     for (std::size_t k = 0; k < p; ++k) {
         const double d = static_cast<double>(k) - m;
         // The published Arnaud Legoux Gaussian, with its factor 2 in the denominator.
         w[k] = std::exp(-(d * d) / (2.0 * s * s));
+        total += w[k];
+    }
+    if (!(total > 0.0)) {
+        // A Gaussian far narrower than a bar: every weight underflowed (or s * s
+        // did), and normalising would divide 0 by 0. Taken relative to the bar
+        // nearest m the weights keep their shape: that bar gets 1, the rest 0.
+        double nearest = std::numeric_limits<double>::infinity();
+        for (std::size_t k = 0; k < p; ++k) nearest = std::min(nearest, std::fabs(static_cast<double>(k) - m));
+        for (std::size_t k = 0; k < p; ++k) {
+            const double d = std::fabs(static_cast<double>(k) - m);
+            w[k] = d == nearest ? 1.0 : std::exp(-(d * d - nearest * nearest) / (2.0 * s * s));
+        }
     }
     return weighted_windows(values, normalised(std::move(w)), p - 1);
 }
