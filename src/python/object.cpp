@@ -22,13 +22,13 @@ const ClassDef* find_class(const char* name) {
 }
 
 PyTypeObject* make_heap_type(const char* name, int basicsize, std::vector<PyType_Slot> slots) {
-    // The spec's name must outlive the type: keep it for the process.
+    // The name handed to CPython must outlive the type: keep it for the process.
     static std::vector<std::string>* names = new std::vector<std::string>();
     names->reserve(64);
     names->push_back(std::string("vorn_library.") + name);
     slots.push_back({0, nullptr});
-    PyType_Spec spec{names->back().c_str(), basicsize, 0, Py_TPFLAGS_DEFAULT, slots.data()};
-    return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&spec));
+    PyType_Spec type_spec{names->back().c_str(), basicsize, 0, Py_TPFLAGS_DEFAULT, slots.data()};
+    return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&type_spec));
 }
 
 bool match_tuple_dict(const Function& f, PyObject* args, PyObject* kwargs, PyObject** slots) {
