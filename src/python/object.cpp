@@ -1,5 +1,6 @@
 #include "python/object.hpp"
 
+#include <deque>
 #include <string_view>
 #include <unordered_map>
 
@@ -23,8 +24,8 @@ const ClassDef* find_class(const char* name) {
 
 PyTypeObject* make_heap_type(const char* name, int basicsize, std::vector<PyType_Slot> slots) {
     // The name handed to CPython must outlive the type: keep it for the process.
-    static std::vector<std::string>* names = new std::vector<std::string>();
-    names->reserve(64);
+    // A deque never moves its elements, so earlier names stay where they are.
+    static auto* names = new std::deque<std::string>();
     names->push_back(std::string("vorn_library.") + name);
     slots.push_back({0, nullptr});
     PyType_Spec type_spec{names->back().c_str(), basicsize, 0, Py_TPFLAGS_DEFAULT, slots.data()};
