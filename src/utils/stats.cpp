@@ -105,28 +105,31 @@ Series rolling_extreme(const Series& values, std::uint64_t period, Newer newer, 
     // Suffix extremes within each block, read from the block's end backwards;
     // an older value replaces the running one only when strictly better.
     Series suffix(n);
-    for (std::size_t end = n; end > 0;) {
-        const std::size_t start = (end - 1) / p * p;
+    for (std::size_t start = 0; start < n; start += p) {
+        const std::size_t end = std::min(n, start + p);
         double run = identity;
         for (std::size_t k = end; k-- > start;) {
             const double x = std::isnan(values[k]) ? identity : values[k];
             run = (x != run && newer(x, run)) ? x : run;
             suffix[k] = run;
         }
-        end = start;
     }
     double prefix = identity;
     std::size_t nan_count = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    std::size_t in_block = 0;  // i's place inside its block, kept without a division per bar
+    for (std::size_t i = 0; i < n; ++i, in_block = in_block + 1 == p ? 0 : in_block + 1) {
         const double raw = values[i];
         nan_count += std::isnan(raw);
         if (i >= p) nan_count -= std::isnan(values[i - p]);
         const double x = std::isnan(raw) ? identity : raw;
-        prefix = (i % p == 0 || newer(x, prefix)) ? x : prefix;
-        if (i + 1 < p || nan_count) continue;
-        const std::size_t first = i + 1 - p;
+        prefix = (in_block == 0 || newer(x, prefix)) ? x : prefix;
+        if (i + 1 < p) continue;
+        if (nan_count) continue;
+        // The window's first bar, i + 1 - p, sits one place after i in block terms.
+        const bool whole_block = in_block + 1 == p;
+        const double tail = suffix[i + 1 - p];
         // When the window is one whole block the suffix alone covers it.
-        out[i] = (first % p == 0) ? suffix[first] : (newer(prefix, suffix[first]) ? prefix : suffix[first]);
+        out[i] = whole_block ? tail : (newer(prefix, tail) ? prefix : tail);
     }
     return out;
 }
