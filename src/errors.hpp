@@ -97,6 +97,13 @@ struct NamedSeries {
 // finite) before the next one is looked at.
 Check validate_lengths_match(std::initializer_list<NamedSeries> series);
 
+inline Check validate_hlc(std::span<const double> high, std::span<const double> low, std::span<const double> close) {
+    return validate_lengths_match({{high, "high"}, {low, "low"}, {close, "close"}});
+}
+
+// The failed result of a routine, for `return fail(err::InvalidPeriod{p, n});`.
+inline std::unexpected<VornError> fail(VornError e) { return std::unexpected(std::move(e)); }
+
 }  // namespace vorn
 
 // Return the error of a failed check from the enclosing routine.

@@ -6,10 +6,11 @@
 #include <limits>
 #include <utility>
 
+#include "utils/numeric.hpp"
+
 namespace vorn {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // One bar. Field names follow the usual o/h/l/cl shorthand so the rules below
 // read like their textbook statements.

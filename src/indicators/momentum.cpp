@@ -8,25 +8,18 @@
 #include "utils/kahan.hpp"
 #include "utils/ma.hpp"
 #include "utils/stats.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kEps = 1e-10;
 
-// Reported "required" counts saturate instead of wrapping for periods near 2^64.
-std::uint64_t sat_add(std::uint64_t a, std::uint64_t b) {
-    return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max() : a + b;
-}
-
-std::unexpected<VornError> fail(VornError e) { return std::unexpected(std::move(e)); }
 
 // The period rule shared by rsi and cmo: 1 <= period < n.
 Check check_wilder_period(std::uint64_t period, std::size_t n) {
     if (period == 0) return VornError(err::InvalidPeriod{0, n});
-    if (period >= n) return VornError(err::InsufficientData{sat_add(period, 1), n});
+    if (period >= n) return VornError(err::InsufficientData{saturating_add(period, 1), n});
     return std::nullopt;
 }
 
@@ -104,7 +97,7 @@ Result<MacdLines> macd(const Series& close, std::uint64_t fast, std::uint64_t sl
     if (slow > n) return fail(err::InsufficientData{slow, n});
     if (fast > slow) return fail(err::InvalidPeriod{fast, n});
     // slow + signal - 2 >= n, written so that a huge signal period cannot wrap.
-    if (signal - 1 > n - slow) return fail(err::InsufficientData{sat_add(slow, signal - 1), n});
+    if (signal - 1 > n - slow) return fail(err::InsufficientData{saturating_add(slow, signal - 1), n});
 
     const std::uint64_t first = slow + signal - 2;
     VORN_TRY_ASSIGN(line, ema_with_seed(close, fast, slow - 1));
@@ -122,10 +115,6 @@ Result<MacdLines> macd(const Series& close, std::uint64_t fast, std::uint64_t sl
 }
 
 namespace {
-
-Check validate_hlc(const Series& high, const Series& low, const Series& close) {
-    return validate_lengths_match({{high, "high"}, {low, "low"}, {close, "close"}});
-}
 
 // Position of `x` in [lo, hi] scaled to 0 .. 100; `flat` where the range vanishes.
 inline double range_position(double x, double hi, double lo, double flat) {

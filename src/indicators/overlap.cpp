@@ -7,12 +7,12 @@
 
 #include "utils/ma.hpp"
 #include "utils/stats.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 Check standard(const Series& values, const char* name, std::uint64_t period) {
     return validate_series_period(values, name, period);
@@ -136,7 +136,7 @@ Result<Series> frama(const Series& values, std::uint64_t period) {
     VORN_CHECK(validate_series(values, "values"));
     const std::size_t n = values.size();
     if (period > n || period < 2 || period % 2 != 0)
-        return std::unexpected(VornError(err::InvalidPeriod{period, n}));
+        return fail(err::InvalidPeriod{period, n});
     const auto p = static_cast<std::size_t>(period);
     const std::size_t h = p / 2;
     const double hf = static_cast<double>(h);
@@ -184,7 +184,7 @@ Result<Series> alma(const Series& values, std::uint64_t period, double offset, d
         // A Gaussian far narrower than a bar: every weight underflowed (or s * s
         // did), and normalising would divide 0 by 0. Taken relative to the bar
         // nearest m the weights keep their shape: that bar gets 1, the rest 0.
-        double nearest = std::numeric_limits<double>::infinity();
+        double nearest = kInf;
         for (std::size_t k = 0; k < p; ++k) nearest = std::min(nearest, std::fabs(static_cast<double>(k) - m));
         for (std::size_t k = 0; k < p; ++k) {
             const double d = std::fabs(static_cast<double>(k) - m);

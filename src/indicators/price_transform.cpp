@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string>
 
+#include "utils/numeric.hpp"
+
 namespace vorn {
 
 namespace math {
@@ -29,7 +31,7 @@ Result<Series> unary_domain(const Series& values, Outside outside, const char* r
     VORN_CHECK(validate_series(values, "values"));
     for (std::size_t i = 0; i < values.size(); ++i)
         if (outside(values[i]))
-            return std::unexpected(VornError(err::InvalidValue{i, rule + format_float(values[i])}));
+            return fail(err::InvalidValue{i, rule + format_float(values[i])});
     return map(values, op);
 }
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "utils/kahan.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn::statistics {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 Check standard(const Series& values, const char* name, std::uint64_t period) {
     return validate_series_period(values, name, period);
@@ -379,8 +379,8 @@ Result<Series> percent_rank(const Series& values, std::uint64_t period) {
 Result<Series> entropy(const Series& close, std::uint64_t period, std::uint64_t bins) {
     VORN_CHECK(validate_series(close, "close"));
     const std::size_t n = close.size();
-    if (period == 0 || bins == 0) return std::unexpected(VornError(err::InvalidPeriod{period, n}));
-    if (period > n) return std::unexpected(VornError(err::InsufficientData{period, n}));
+    if (period == 0 || bins == 0) return fail(err::InvalidPeriod{period, n});
+    if (period > n) return fail(err::InsufficientData{period, n});
     const auto p = static_cast<std::size_t>(period);
     // Every return is computed once; returns[j] goes from close[j] to close[j + 1].
     std::vector<double> returns(n > 0 ? n - 1 : 0, kNaN);

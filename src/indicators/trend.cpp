@@ -7,28 +7,12 @@
 #include "indicators/volatility.hpp"
 #include "utils/ma.hpp"
 #include "utils/stats.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn {
 
 namespace {
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kEps = 1e-10;
 
-// period + 1 without wrapping to 0 for the largest period.
-inline std::uint64_t one_more(std::uint64_t period) {
-    return period == std::numeric_limits<std::uint64_t>::max() ? period : period + 1;
-}
-
-std::unexpected<VornError> insufficient(std::uint64_t required, std::size_t actual) {
-    return std::unexpected(VornError(err::InsufficientData{required, actual}));
-}
-std::unexpected<VornError> invalid_period(std::uint64_t period, std::size_t n) {
-    return std::unexpected(VornError(err::InvalidPeriod{period, n}));
-}
-
-Check validate_hlc(const Series& high, const Series& low, const Series& close) {
-    return validate_lengths_match({{high, "high"}, {low, "low"}, {close, "close"}});
-}
 
 // True range with 0.0 (not NaN) for the first bar, as the window sums of the
 // vortex and choppiness studies need; also rejects a single bar (2, 1).
@@ -87,8 +71,8 @@ Result<SuperTrend> supertrend(const Series& high, const Series& low, const Serie
                               double multiplier) {
     VORN_CHECK(validate_hlc(high, low, close));
     const std::size_t n = close.size();
-    if (period == 0) return invalid_period(0, n);
-    if (period >= n) return insufficient(one_more(period), n);
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
+    if (period >= n) return fail(err::InsufficientData{saturating_add(period, 1), n});
     VORN_TRY_ASSIGN(a, atr(high, low, close, period));
     // The ATR buffer becomes the line: a[i] is read before line[i] is written.
     SuperTrend r{std::move(a), Series(n, kNaN), Series(n, kNaN), Series(n, kNaN)};
@@ -124,9 +108,9 @@ Result<SuperTrend> supertrend(const Series& high, const Series& low, const Serie
 Result<DirectionalIndicators> compute_di(const Series& high, const Series& low, const Series& close,
                                          std::uint64_t period) {
     const std::size_t n = high.size();
-    if (period >= n) return insufficient(one_more(period), n);
+    if (period >= n) return fail(err::InsufficientData{saturating_add(period, 1), n});
     // Callers reject 0 first; the guard keeps the smoothing below from dividing by it.
-    if (period == 0) return invalid_period(0, n);
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
     VORN_TRY_ASSIGN(tr, true_range(high, low, close, 1));
     auto moves = [&](std::size_t i, double& plus, double& minus) {
         const double up = high[i] - high[i - 1];
@@ -164,7 +148,7 @@ Result<DirectionalIndicators> compute_di(const Series& high, const Series& low, 
 Result<Adx> adx(const Series& high, const Series& low, const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_hlc(high, low, close));
     const std::size_t n = close.size();
-    if (period == 0) return invalid_period(0, n);
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
     VORN_TRY_ASSIGN(di, compute_di(high, low, close, period));
     Adx r{Series(n, kNaN), std::move(di.plus_di), std::move(di.minus_di)};
     const std::size_t p = period;
@@ -183,7 +167,7 @@ Result<Adx> adx(const Series& high, const Series& low, const Series& close, std:
 
 Result<DirectionalIndicators> dmi(const Series& high, const Series& low, const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_hlc(high, low, close));
-    if (period == 0) return invalid_period(0, close.size());
+    if (period == 0) return fail(err::InvalidPeriod{0, close.size()});
     return compute_di(high, low, close, period);
 }
 
@@ -208,8 +192,8 @@ Result<Series> minus_di(const Series& high, const Series& low, const Series& clo
 Result<Aroon> aroon(const Series& high, const Series& low, std::uint64_t period) {
     VORN_CHECK(validate_lengths_match({{high, "high"}, {low, "low"}}));
     const std::size_t n = high.size();
-    if (period < 2) return invalid_period(period, n);
-    if (period >= n) return insufficient(one_more(period), n);
+    if (period < 2) return fail(err::InvalidPeriod{period, n});
+    if (period >= n) return fail(err::InsufficientData{saturating_add(period, 1), n});
     // The window spans period + 1 bars; the queues find its extremes and the
     // most recent bar at them in amortised constant time.
     const std::size_t p = period;
@@ -236,7 +220,7 @@ Result<Aroon> aroon(const Series& high, const Series& low, std::uint64_t period)
 Result<Vortex> vortex(const Series& high, const Series& low, const Series& close, std::uint64_t period) {
     VORN_TRY_ASSIGN(tr, true_range_from_zero(high, low, close));
     const std::size_t n = close.size();
-    if (period == 0) return invalid_period(0, n);
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
     Series up(n), down(n);
     up[0] = down[0] = 0.0;
     for (std::size_t i = 1; i < n; ++i) {
@@ -259,9 +243,9 @@ Result<Vortex> vortex(const Series& high, const Series& low, const Series& close
 Result<Series> choppiness(const Series& high, const Series& low, const Series& close, std::uint64_t period) {
     VORN_TRY_ASSIGN(tr, true_range_from_zero(high, low, close));
     const std::size_t n = close.size();
-    if (period == 0) return invalid_period(0, n);
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
     // log10(1) = 0 would be the divisor.
-    if (period == 1) return invalid_period(1, n);
+    if (period == 1) return fail(err::InvalidPeriod{1, n});
     const Series hh = rolling_max(high, period);
     const Series ll = rolling_min(low, period);
     Series out = rolling_sum_kahan(tr, period);
@@ -288,9 +272,9 @@ Result<Series> qstick(const Series& open, const Series& close, std::uint64_t per
 Result<Series> vhf(const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_series(close, "close"));
     const std::size_t n = close.size();
-    if (n == 1) return insufficient(2, 1);
-    if (period == 0) return invalid_period(0, n);
-    if (period >= n) return insufficient(one_more(period), n);
+    if (n == 1) return fail(err::InsufficientData{2, 1});
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
+    if (period >= n) return fail(err::InsufficientData{saturating_add(period, 1), n});
     const Series hh = rolling_max(close, period);
     const Series ll = rolling_min(close, period);
     Series moves(n);
@@ -308,8 +292,8 @@ Result<Series> vhf(const Series& close, std::uint64_t period) {
 Result<Series> trix(const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_series(close, "close"));
     const std::size_t n = close.size();
-    if (period == 0) return invalid_period(0, n);
-    if (n < period) return insufficient(period, n);
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
+    if (n < period) return fail(err::InsufficientData{period, n});
     const double alpha = ema_alpha(period);
     const Series e3 = ema_impl(ema_impl(ema_impl(close, period, alpha), period, alpha), period, alpha);
     Series out(n, kNaN);
@@ -324,8 +308,8 @@ Result<Series> trix(const Series& close, std::uint64_t period) {
 Result<Series> dpo(const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_series(close, "close"));
     const std::size_t n = close.size();
-    if (period == 0) return invalid_period(0, n);
-    if (n < period) return insufficient(period, n);
+    if (period == 0) return fail(err::InvalidPeriod{0, n});
+    if (n < period) return fail(err::InsufficientData{period, n});
     // A past average: the oscillator never looks ahead.
     const std::size_t shift = period / 2 + 1;
     const Series m = sma_impl(close, period);

@@ -8,29 +8,17 @@
 #include "utils/kahan.hpp"
 #include "utils/ma.hpp"
 #include "utils/stats.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn {
 
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kEps = 1e-10;
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
-std::uint64_t sat_add(std::uint64_t a, std::uint64_t b) {
-    return a > std::numeric_limits<std::uint64_t>::max() - b ? std::numeric_limits<std::uint64_t>::max() : a + b;
-}
-
-std::unexpected<VornError> fail(VornError e) { return std::unexpected(std::move(e)); }
-
-Check validate_hlc(const Series& high, const Series& low, const Series& close) {
-    return validate_lengths_match({{high, "high"}, {low, "low"}, {close, "close"}});
-}
 
 // ATR's own period rule: 1 <= period < n.
 Check check_atr_period(std::uint64_t period, std::size_t n) {
     if (period == 0) return VornError(err::InvalidPeriod{0, n});
-    if (period >= n) return VornError(err::InsufficientData{sat_add(period, 1), n});
+    if (period >= n) return VornError(err::InsufficientData{saturating_add(period, 1), n});
     return std::nullopt;
 }
 
@@ -70,7 +58,7 @@ Result<Series> true_range(const Series& high, const Series& low, const Series& c
     VORN_CHECK(validate_hlc(high, low, close));
     const std::size_t n = close.size();
     if (drift == 0) return fail(err::InvalidPeriod{0, n});
-    if (drift >= n) return fail(err::InsufficientData{sat_add(drift, 1), n});
+    if (drift >= n) return fail(err::InsufficientData{saturating_add(drift, 1), n});
     Series out(n, kNaN);
     for (std::size_t i = drift; i < n; ++i) out[i] = true_range_at(high, low, close[i - drift], i);
     return out;
@@ -272,7 +260,7 @@ Result<Series> mass_index(const Series& high, const Series& low, std::uint64_t f
     if (fast == 0 || slow == 0) return fail(err::InvalidPeriod{0, n});
     // The shorter period averages, the longer one sums, whatever their names.
     const std::uint64_t e = std::min(fast, slow), s = std::max(fast, slow);
-    const std::uint64_t needed = sat_add(s, s - e);
+    const std::uint64_t needed = saturating_add(s, s - e);
     if (n < needed) return fail(err::InsufficientData{needed, n});
     Series range(n);
     for (std::size_t i = 0; i < n; ++i) range[i] = high[i] - low[i];

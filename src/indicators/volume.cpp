@@ -7,12 +7,11 @@
 #include "utils/kahan.hpp"
 #include "utils/ma.hpp"
 #include "utils/stats.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn {
 
 namespace {
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kEps = 1e-10;
 
 inline double typical(const Series& high, const Series& low, const Series& close, std::size_t i) {
     return (high[i] + low[i] + close[i]) / 3.0;
@@ -40,7 +39,7 @@ template <class Select>
 Result<Series> volume_index(const Series& close, const Series& volume, Select select) {
     VORN_CHECK(check_close_volume(close, volume));
     const std::size_t n = close.size();
-    if (n == 1) return std::unexpected(VornError(err::InsufficientData{2, 1}));
+    if (n == 1) return fail(err::InsufficientData{2, 1});
     Series out(n);
     double index = 1000.0;
     out[0] = index;
@@ -89,7 +88,7 @@ Result<Series> vwap(const Series& high, const Series& low, const Series& close, 
         }
         return out;
     }
-    if (period > n) return std::unexpected(VornError(err::InvalidPeriod{period, n}));
+    if (period > n) return fail(err::InvalidPeriod{period, n});
     const std::size_t p = period;
     for (std::size_t i = 0; i < p; ++i) {
         pv.add(tp[i] * volume[i]);
@@ -214,7 +213,7 @@ Result<Series> volume_oscillator(const Series& volume, std::uint64_t short_perio
 Result<Series> pvt(const Series& close, const Series& volume) {
     VORN_CHECK(check_close_volume(close, volume));
     const std::size_t n = close.size();
-    if (n == 1) return std::unexpected(VornError(err::InsufficientData{2, 1}));
+    if (n == 1) return fail(err::InsufficientData{2, 1});
     Series out(n);
     double acc = 0.0;
     out[0] = acc;
@@ -238,7 +237,7 @@ Result<Series> eom(const Series& high, const Series& low, const Series& volume, 
     VORN_CHECK(validate_lengths_match({{high, "high"}, {low, "low"}, {volume, "volume"}}));
     const std::size_t n = high.size();
     VORN_CHECK(check_period(period, n));
-    if (n == 1) return std::unexpected(VornError(err::InsufficientData{2, 1}));
+    if (n == 1) return fail(err::InsufficientData{2, 1});
     Series raw(n);
     raw[0] = 0.0;
     for (std::size_t i = 1; i < n; ++i) {
@@ -260,8 +259,7 @@ Result<VolumeProfile> volume_profile(const Series& high, const Series& low, cons
                                      const Series& volume, std::uint64_t num_bins) {
     VORN_CHECK(check_ohlcv(high, low, close, volume));
     if (num_bins == 0)
-        return std::unexpected(VornError(
-            err::ParameterOutOfRange{"num_bins", 0.0, 1.0, std::numeric_limits<double>::infinity()}));
+        return fail(err::ParameterOutOfRange{"num_bins", 0.0, 1.0, kInf});
     const std::size_t n = close.size();
     double lo = low[0], hi = high[0];
     for (std::size_t i = 1; i < n; ++i) {

@@ -8,7 +8,6 @@
 namespace vorn {
 
 namespace {
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 }
 
 bool has_value(const Series& s) {
@@ -58,14 +57,13 @@ Series ema_impl(const Series& values, std::uint64_t period, double alpha) {
 }
 
 double WmaState::push(double x) {
-    constexpr double kNaNv = std::numeric_limits<double>::quiet_NaN();
     if (std::isnan(x)) {
         plain_.reset();
         weighted_.reset();
         count_ = 0;
         steps_ = 0;
         pos_ = 0;
-        return kNaNv;
+        return kNaN;
     }
     if (count_ < period_) {
         ++count_;
@@ -73,7 +71,7 @@ double WmaState::push(double x) {
         weighted_.add(static_cast<double>(count_) * x);
         window_[pos_] = x;
         pos_ = pos_ + 1 == period_ ? 0 : pos_ + 1;
-        if (count_ < period_) return kNaNv;
+        if (count_ < period_) return kNaN;
         return weighted_.value() / divisor_;
     }
     const double leaving = window_[pos_];
@@ -142,7 +140,7 @@ Result<Series> wma(const Series& values, std::uint64_t period) {
 Result<Series> hma(const Series& values, std::uint64_t period) {
     VORN_CHECK(standard(values, period));
     const std::uint64_t half = period / 2;
-    if (half == 0) return std::unexpected(VornError(err::InvalidPeriod{0, values.size()}));
+    if (half == 0) return fail(err::InvalidPeriod{0, values.size()});
     const auto root = static_cast<std::uint64_t>(std::floor(std::sqrt(static_cast<double>(period))));
     // Validated input has no NaN, so whether the final smoothing produces a value
     // is known up front; too short for it, the raw Hull line is the answer.

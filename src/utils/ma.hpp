@@ -10,6 +10,7 @@
 
 #include "errors.hpp"
 #include "utils/kahan.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn {
 
@@ -46,11 +47,11 @@ public:
         if (std::isnan(x)) {
             seed_.reset();
             count_ = 0;
-            return avg_ = std::numeric_limits<double>::quiet_NaN();
+            return avg_ = kNaN;
         }
         if (count_ < period_) {
             seed_.add(x);
-            if (++count_ < period_) return std::numeric_limits<double>::quiet_NaN();
+            if (++count_ < period_) return kNaN;
             return avg_ = seed_.value() / static_cast<double>(period_);
         }
         return avg_ = avg_ * keep_ + x * alpha_;
@@ -61,7 +62,7 @@ private:
     double alpha_, keep_;
     Kahan seed_;
     std::uint64_t count_ = 0;
-    double avg_ = std::numeric_limits<double>::quiet_NaN();
+    double avg_ = kNaN;
 };
 
 // One-value-at-a-time form of the weighted core, keeping its own window so it

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "utils/kahan.hpp"
+#include "utils/numeric.hpp"
 
 namespace vorn {
 
 namespace {
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 inline double or_zero(double x) { return std::isnan(x) ? 0.0 : x; }
 }  // namespace
@@ -137,12 +137,12 @@ Series rolling_extreme(const Series& values, std::uint64_t period, Newer newer, 
 
 Series rolling_max(const Series& values, std::uint64_t period) {
     return rolling_extreme(values, period, [](double a, double b) { return a >= b; },
-                           -std::numeric_limits<double>::infinity());
+                           -kInf);
 }
 
 Series rolling_min(const Series& values, std::uint64_t period) {
     return rolling_extreme(values, period, [](double a, double b) { return a <= b; },
-                           std::numeric_limits<double>::infinity());
+                           kInf);
 }
 
 namespace {
