@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "utils/numeric.hpp"
 #include "utils/pool.hpp"
 
 namespace vorn {
@@ -74,6 +75,14 @@ Check check_finite(std::span<const double> values, const char* name);
 // 1 <= period <= n as one unsigned comparison, so 0 fails like an oversize period.
 inline Check check_period(std::uint64_t period, std::size_t n) {
     if (period - 1 >= static_cast<std::uint64_t>(n)) return VornError(err::InvalidPeriod{period, n});
+    return std::nullopt;
+}
+
+// Studies that need a bar before their first window (Wilder smoothing, ATR):
+// 1 <= period < n, a too long period reported as the data it would need.
+inline Check check_period_with_prior_bar(std::uint64_t period, std::size_t n) {
+    if (period == 0) return VornError(err::InvalidPeriod{0, n});
+    if (period >= n) return VornError(err::InsufficientData{saturating_add(period, 1), n});
     return std::nullopt;
 }
 

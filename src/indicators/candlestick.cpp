@@ -11,7 +11,6 @@
 namespace vorn {
 namespace {
 
-
 // One bar. Field names follow the usual o/h/l/cl shorthand so the rules below
 // read like their textbook statements.
 struct Bar {

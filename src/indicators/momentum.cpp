@@ -14,15 +14,6 @@ namespace vorn {
 
 namespace {
 
-
-
-// The period rule shared by rsi and cmo: 1 <= period < n.
-Check check_wilder_period(std::uint64_t period, std::size_t n) {
-    if (period == 0) return VornError(err::InvalidPeriod{0, n});
-    if (period >= n) return VornError(err::InsufficientData{saturating_add(period, 1), n});
-    return std::nullopt;
-}
-
 // Wilder-smoothed averages of the up and down moves, seeded with their plain
 // means over changes 1 .. period; emit(i, up, down) from index `period` on.
 // The caller guarantees 1 <= period < x.size().
@@ -63,7 +54,7 @@ Series rsi_core(const Series& close, std::uint64_t period) {
 
 Result<Series> rsi(const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_series(close, "close"));
-    VORN_CHECK(check_wilder_period(period, close.size()));
+    VORN_CHECK(check_period_with_prior_bar(period, close.size()));
     return rsi_core(close, period);
 }
 
@@ -171,7 +162,7 @@ Result<StochasticLines> stochrsi(const Series& close, std::uint64_t rsi_period, 
     const std::size_t n = close.size();
     if (rsi_period == 0 || stoch_period == 0 || k_period == 0 || d_period == 0)
         return fail(err::InvalidPeriod{0, n});
-    VORN_CHECK(check_wilder_period(rsi_period, n));
+    VORN_CHECK(check_period_with_prior_bar(rsi_period, n));
     Series st = rsi_core(close, rsi_period);
     // A stochastic window longer than the series is not an error: the rolling
     // kernels then give all NaN.
@@ -387,7 +378,7 @@ Result<Series> ppo(const Series& close, std::uint64_t fast_period, std::uint64_t
 
 Result<Series> cmo(const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_series(close, "close"));
-    VORN_CHECK(check_wilder_period(period, close.size()));
+    VORN_CHECK(check_period_with_prior_bar(period, close.size()));
     Series out(close.size(), kNaN);
     wilder_up_down(close, period, [&](std::size_t i, double u, double d) {
         out[i] = std::fabs(u + d) < kEps ? 0.0 : (u - d) * 100.0 / (u + d);

@@ -13,7 +13,6 @@ namespace vorn {
 
 namespace {
 
-
 Check standard(const Series& values, const char* name, std::uint64_t period) {
     return validate_series_period(values, name, period);
 }

@@ -13,7 +13,6 @@ namespace vorn {
 
 namespace {
 
-
 // True range with 0.0 (not NaN) for the first bar, as the window sums of the
 // vortex and choppiness studies need; also rejects a single bar (2, 1).
 Result<Series> true_range_from_zero(const Series& high, const Series& low, const Series& close) {
@@ -71,8 +70,7 @@ Result<SuperTrend> supertrend(const Series& high, const Series& low, const Serie
                               double multiplier) {
     VORN_CHECK(validate_hlc(high, low, close));
     const std::size_t n = close.size();
-    if (period == 0) return fail(err::InvalidPeriod{0, n});
-    if (period >= n) return fail(err::InsufficientData{saturating_add(period, 1), n});
+    VORN_CHECK(check_period_with_prior_bar(period, n));
     VORN_TRY_ASSIGN(a, atr(high, low, close, period));
     // The ATR buffer becomes the line: a[i] is read before line[i] is written.
     SuperTrend r{std::move(a), Series(n, kNaN), Series(n, kNaN), Series(n, kNaN)};
@@ -273,8 +271,7 @@ Result<Series> vhf(const Series& close, std::uint64_t period) {
     VORN_CHECK(validate_series(close, "close"));
     const std::size_t n = close.size();
     if (n == 1) return fail(err::InsufficientData{2, 1});
-    if (period == 0) return fail(err::InvalidPeriod{0, n});
-    if (period >= n) return fail(err::InsufficientData{saturating_add(period, 1), n});
+    VORN_CHECK(check_period_with_prior_bar(period, n));
     const Series hh = rolling_max(close, period);
     const Series ll = rolling_min(close, period);
     Series moves(n);

@@ -14,14 +14,6 @@ namespace vorn {
 
 namespace {
 
-
-// ATR's own period rule: 1 <= period < n.
-Check check_atr_period(std::uint64_t period, std::size_t n) {
-    if (period == 0) return VornError(err::InvalidPeriod{0, n});
-    if (period >= n) return VornError(err::InsufficientData{saturating_add(period, 1), n});
-    return std::nullopt;
-}
-
 Check check_multiplier(double value, const char* name) {
     if (value < 0.0) return VornError(err::ParameterOutOfRange{name, value, 0.0, kInf});
     return std::nullopt;
@@ -67,7 +59,7 @@ Result<Series> true_range(const Series& high, const Series& low, const Series& c
 Result<Series> atr(const Series& high, const Series& low, const Series& close, std::uint64_t period) {
     // The multi-series check starts with the full check of `high`.
     VORN_CHECK(validate_hlc(high, low, close));
-    VORN_CHECK(check_atr_period(period, close.size()));
+    VORN_CHECK(check_period_with_prior_bar(period, close.size()));
     return atr_core(high, low, close, period);
 }
 
@@ -119,7 +111,7 @@ VolatilityBands bollinger_core(const Series& close, std::uint64_t period, double
 
 Check check_keltner(std::size_t n, std::uint64_t period, std::uint64_t atr_period, double multiplier) {
     if (auto e = check_period(period, n)) return e;
-    if (auto e = check_atr_period(atr_period, n)) return e;
+    if (auto e = check_period_with_prior_bar(atr_period, n)) return e;
     return check_multiplier(multiplier, "multiplier");
 }
 
@@ -198,7 +190,7 @@ Result<ChandelierLines> chandelier_exit(const Series& high, const Series& low, c
     VORN_CHECK(validate_hlc(high, low, close));
     const std::size_t n = close.size();
     VORN_CHECK(check_period(period, n));
-    VORN_CHECK(check_atr_period(atr_period, n));
+    VORN_CHECK(check_period_with_prior_bar(atr_period, n));
     VORN_CHECK(check_multiplier(multiplier, "multiplier"));
     Series long_exit = rolling_max(high, period);
     Series short_exit = rolling_min(low, period);
@@ -279,7 +271,7 @@ Result<Series> aberration(const Series& high, const Series& low, const Series& c
     const std::size_t n = close.size();
     VORN_CHECK(check_period(period, n));
     VORN_CHECK(check_period(atr_period, n));
-    VORN_CHECK(check_atr_period(atr_period, n));
+    VORN_CHECK(check_period_with_prior_bar(atr_period, n));
     Series out = sma_impl(close, period);
     const Series a = atr_core(high, low, close, atr_period);
     for (std::size_t i = 0; i < n; ++i)
