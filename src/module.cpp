@@ -64,7 +64,10 @@ constexpr const char* kPublicNames[] = {
 };
 static_assert(std::size(kPublicNames) == 283);
 
-PyModuleDef module_def = {PyModuleDef_HEAD_INIT, "vorn_library", "", -1, nullptr, nullptr, nullptr, nullptr, nullptr};
+// m_size 0 rather than -1: CPython then calls the init function on every fresh
+// import (another interpreter, or after removal from sys.modules) instead of
+// cloning the first module's dict, so the interpreter check below always runs.
+PyModuleDef module_def = {PyModuleDef_HEAD_INIT, "vorn_library", "", 0, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 PyObject* cached_module = nullptr;
 std::int64_t cached_interpreter = -1;

@@ -85,8 +85,25 @@ def test_all_lists_exactly_the_public_names_in_registration_order():
 
 
 def test_reimport_returns_the_same_module():
+    import sys
+
     assert importlib.import_module("vorn_library") is vl
     assert importlib.reload(vl) is vl
+    del sys.modules["vorn_library"]
+    try:
+        assert importlib.import_module("vorn_library") is vl
+    finally:
+        sys.modules["vorn_library"] = vl
+
+
+def test_a_second_interpreter_cannot_import_the_module():
+    subinterpreters = pytest.importorskip("_xxsubinterpreters")
+    interp = subinterpreters.create()
+    try:
+        with pytest.raises(subinterpreters.RunFailedError, match="ImportError"):
+            subinterpreters.run_string(interp, "import vorn_library")
+    finally:
+        subinterpreters.destroy(interp)
 
 
 @pytest.mark.parametrize("name", FUNCTIONS)
