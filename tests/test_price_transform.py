@@ -313,3 +313,17 @@ def test_prices_agree_with_talib(talib_env):
                        talib.TYPPRICE(c["high"], c["low"], c["close"]), rtol=1e-15, atol=0)
     assert np.allclose(vl.py_wclprice(c["high"], c["low"], c["close"]),
                        talib.WCLPRICE(c["high"], c["low"], c["close"]), rtol=1e-15, atol=0)
+
+
+ROUNDING_INPUTS = [0.0, -0.0, 0.5, -0.5, 0.99999, -0.99999, 1.0, -1.0, 1.5, -1.5, 2.0 ** 52 - 0.5, -(2.0 ** 52 - 0.5),
+                   2.0 ** 52, 2.0 ** 53 + 2, -1e300, 1e300, 5e-324, -5e-324, 123456789.75, -123456789.25]
+
+
+@pytest.mark.parametrize("name, ref", [("py_floor", math.floor), ("py_ceil", math.ceil)])
+def test_rounding_is_exact_and_keeps_the_sign_of_zero(name, ref):
+    got = getattr(vl, name)(ROUNDING_INPUTS)
+    for x, g in zip(ROUNDING_INPUTS, got):
+        want = float(ref(x))
+        if want == 0.0:  # IEEE rounding keeps the sign: floor(-0.0) and ceil(-0.5) are -0.0
+            want = math.copysign(0.0, x)
+        assert g == want and math.copysign(1.0, g) == math.copysign(1.0, want), (x, g, want)
