@@ -249,12 +249,12 @@ Result<Series> inverted_hammer(const Series& open, const Series& high, const Ser
 }
 
 Result<Series> hanging_man(const Series& open, const Series& high, const Series& low, const Series& close) {
-    return four<1>(open, high, low, close, [](Bar x) { return minus(std::abs(hammer_shape(x)) >= 1e-10); });
+    return four<1>(open, high, low, close, [](Bar x) { return minus(std::abs(hammer_shape(x)) >= kEps); });
 }
 
 Result<Series> shooting_star(const Series& open, const Series& high, const Series& low, const Series& close) {
     return four<1>(open, high, low, close,
-                   [](Bar x) { return minus(std::abs(inverted_hammer_shape(x)) >= 1e-10); });
+                   [](Bar x) { return minus(std::abs(inverted_hammer_shape(x)) >= kEps); });
 }
 
 Result<Series> long_line(const Series& open, const Series& high, const Series& low, const Series& close,
@@ -420,7 +420,7 @@ Series hikkake(const Series&, const Series& high, const Series& low, const Serie
 Result<Series> hikkake_mod(const Series& open, const Series& high, const Series& low, const Series& close) {
     return four<4, Lead::Zero>(open, high, low, close, [](Bar a, Bar b, Bar c, Bar d) {
         const double h = hikkake_shape(a, b, c);
-        if (!(std::abs(h) >= 1e-10)) return 0.0;
+        if (!(std::abs(h) >= kEps)) return 0.0;
         if (h == 1.0 && d.cl > c.cl) return 1.0;
         if (h == -1.0 && d.cl < c.cl) return -1.0;
         return 0.0;

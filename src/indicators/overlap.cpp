@@ -204,7 +204,7 @@ Result<Series> vidya(const Series& close, std::uint64_t period) {
     for (std::size_t i = p; i < n; ++i) {
         // A NaN (undefined deviation or a price at zero) propagates to every
         // later position through out[i - 1].
-        if (std::isnan(dev[i]) || !(std::fabs(close[i]) >= 1e-10)) continue;
+        if (std::isnan(dev[i]) || !(std::fabs(close[i]) >= kEps)) continue;
         const double k = alpha * std::fabs(dev[i] / close[i]);
         out[i] = (1.0 - k) * out[i - 1] + close[i] * k;
     }

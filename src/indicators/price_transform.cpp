@@ -105,9 +105,8 @@ Result<Series> div(const Series& values1, const Series& values2) {
     Series out(values1.size());
     for (std::size_t i = 0; i < out.size(); ++i) {
         // Division guard: a divisor this close to zero is an input error, not a huge quotient.
-        if (std::fabs(values2[i]) < 1e-10)
-            return std::unexpected(
-                VornError(err::InvalidValue{i, "values2 contains zero divisor: " + format_float(values2[i])}));
+        if (std::fabs(values2[i]) < kEps)
+            return fail(err::InvalidValue{i, "values2 contains zero divisor: " + format_float(values2[i])});
         out[i] = values1[i] / values2[i];
     }
     return out;

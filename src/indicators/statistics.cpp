@@ -166,7 +166,7 @@ Result<Series> slope(const Series& values, std::uint64_t period) {
     double sxx = 0.0;
     for (std::size_t k = 0; k < p; ++k) sxx += (static_cast<double>(k) - xbar) * (static_cast<double>(k) - xbar);
     Series out(n, kNaN);
-    if (!(sxx > 1e-10)) return out;  // period 1
+    if (!(sxx > kEps)) return out;  // period 1
     for (std::size_t i = p - 1; i < n; ++i) {
         const double* y = values.data() + (i + 1 - p);
         double total = 0.0;
@@ -184,7 +184,7 @@ Result<Series> cfo(const Series& close, std::uint64_t period) {
     Series out = vorn::tsf(close, period);
     for (std::size_t i = 0; i < out.size(); ++i) {
         if (std::isnan(out[i])) continue;
-        out[i] = std::fabs(close[i]) < 1e-10 ? kNaN : (close[i] - out[i]) / close[i] * 100.0;
+        out[i] = std::fabs(close[i]) < kEps ? kNaN : (close[i] - out[i]) / close[i] * 100.0;
     }
     return out;
 }
@@ -385,7 +385,7 @@ Result<Series> entropy(const Series& close, std::uint64_t period, std::uint64_t 
     std::vector<double> returns(n > 0 ? n - 1 : 0, kNaN);
     for (std::size_t j = 0; j + 1 < n; ++j) {
         const double base = close[j];
-        if (!std::isfinite(base) || std::fabs(base) < 1e-10) continue;
+        if (!std::isfinite(base) || std::fabs(base) < kEps) continue;
         const double r = (close[j + 1] - base) / base;
         if (std::isfinite(r)) returns[j] = r;
     }
@@ -417,7 +417,7 @@ Result<Series> entropy(const Series& close, std::uint64_t period, std::uint64_t 
         if (kept.empty()) continue;
         const auto [lo_it, hi_it] = std::minmax_element(kept.begin(), kept.end());
         const double lo = *lo_it, hi = *hi_it;
-        if (std::fabs(hi - lo) < 1e-10) {
+        if (std::fabs(hi - lo) < kEps) {
             out[i] = 0.0;
             continue;
         }
