@@ -289,20 +289,19 @@ Series calc_uo_avg(const Series& bp, const Series& tr, std::uint64_t period) {
     const std::size_t m = std::min(n, tr.size());
     Series out(n, kNaN);
     if (period == 0 || period >= m) return out;
-    auto val = [](double x) { return std::isnan(x) ? 0.0 : x; };
     // Windows end at i >= period, so they never reach the undefined index 0.
     Kahan sb, st;
     std::size_t steps = 0;
-    for (std::size_t k = 1; k <= period; ++k) sb.add(val(bp[k])), st.add(val(tr[k]));
+    for (std::size_t k = 1; k <= period; ++k) sb.add(or_zero(bp[k])), st.add(or_zero(tr[k]));
     for (std::size_t i = period; i < m; ++i) {
         if (i > period) {
             if (++steps == kRebuildEvery) {
                 sb.reset(), st.reset();
-                for (std::size_t k = i + 1 - period; k <= i; ++k) sb.add(val(bp[k])), st.add(val(tr[k]));
+                for (std::size_t k = i + 1 - period; k <= i; ++k) sb.add(or_zero(bp[k])), st.add(or_zero(tr[k]));
                 steps = 0;
             } else {
-                sb.add(val(bp[i]) - val(bp[i - period]));
-                st.add(val(tr[i]) - val(tr[i - period]));
+                sb.add(or_zero(bp[i]) - or_zero(bp[i - period]));
+                st.add(or_zero(tr[i]) - or_zero(tr[i - period]));
             }
         }
         if (std::fabs(st.value()) >= kEps) out[i] = sb.value() / st.value();

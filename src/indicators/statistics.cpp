@@ -70,8 +70,6 @@ void for_each_window(std::size_t n, std::uint64_t period, TermsAt terms_at, Emit
     }
 }
 
-inline double or_zero(double x) { return std::isnan(x) ? 0.0 : x; }
-
 // Index of the window's extreme for each complete window, counted from the
 // window's oldest element. `evicts(x, y)` is true when a new x makes an older y
 // useless; strict comparisons keep the oldest of equal extremes at the front.

@@ -10,11 +10,6 @@
 
 namespace vorn {
 
-namespace {
-
-inline double or_zero(double x) { return std::isnan(x) ? 0.0 : x; }
-}  // namespace
-
 Series rolling_sum_kahan(const Series& values, std::uint64_t period) {
     const std::size_t n = values.size();
     Series out(n, kNaN);
