@@ -1,6 +1,5 @@
 #include "indicators/extended.hpp"
 
-#include <limits>
 
 #include "utils/ma.hpp"
 #include "utils/numeric.hpp"

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "utils/ma.hpp"
@@ -12,10 +11,6 @@
 namespace vorn {
 
 namespace {
-
-Check standard(const Series& values, const char* name, std::uint64_t period) {
-    return validate_series_period(values, name, period);
-}
 
 // (hi + lo) * 0.5 where both are defined, written over hi.
 Series mid(Series hi, const Series& lo) {
@@ -50,7 +45,7 @@ Series weighted_windows(const Series& values, const std::vector<double>& w, std:
 }  // namespace
 
 Result<Series> trima(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const std::uint64_t half = period / 2;
     const std::uint64_t first = half + period % 2;
     // The second pass restarts after the first pass's NaN prefix, so the two
@@ -59,7 +54,7 @@ Result<Series> trima(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> midpoint(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return mid(rolling_max(values, period), rolling_min(values, period));
 }
 
@@ -70,7 +65,7 @@ Result<Series> midprice(const Series& high, const Series& low, std::uint64_t per
 }
 
 Result<Series> zlma(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const std::size_t lag = static_cast<std::size_t>((period - 1) / 2);
     Series corrected(values.size(), kNaN);
     for (std::size_t i = lag; i < values.size(); ++i) corrected[i] = 2.0 * values[i] - values[i - lag];
@@ -79,7 +74,7 @@ Result<Series> zlma(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> t3(const Series& values, std::uint64_t period, double vfactor) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const double alpha = ema_alpha(period);
     const double a = vfactor;
     const double a2 = a * a;
@@ -110,7 +105,7 @@ Result<Series> t3(const Series& values, std::uint64_t period, double vfactor) {
 }
 
 Result<Series> kama(const Series& values, std::uint64_t period, std::uint64_t fast_period, std::uint64_t slow_period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const std::size_t n = values.size();
     const auto p = static_cast<std::size_t>(period);
     const double fast = 2.0 / (static_cast<double>(fast_period) + 1.0);
@@ -167,7 +162,7 @@ Result<Series> frama(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> alma(const Series& values, std::uint64_t period, double offset, double sigma) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const auto p = static_cast<std::size_t>(period);
     const double m = offset * static_cast<double>(p - 1);
     const double s = static_cast<double>(p) / sigma;
@@ -194,7 +189,7 @@ Result<Series> alma(const Series& values, std::uint64_t period, double offset, d
 }
 
 Result<Series> vidya(const Series& close, std::uint64_t period) {
-    VORN_CHECK(standard(close, "close", period));
+    VORN_CHECK(validate_series_period(close, "close", period));
     const std::size_t n = close.size();
     const auto p = static_cast<std::size_t>(period);
     const double alpha = ema_alpha(period);
@@ -212,7 +207,7 @@ Result<Series> vidya(const Series& close, std::uint64_t period) {
 }
 
 Result<Series> pwma(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const auto p = static_cast<std::size_t>(period);
     // Pascal's triangle, each row halved as it is built: halving is exact, so the
     // normalised weights are those of the integer rows, but rows past 1030 no
@@ -227,7 +222,7 @@ Result<Series> pwma(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> sinwma(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const auto p = static_cast<std::size_t>(period);
     std::vector<double> w(p);
     for (std::size_t k = 0; k < p; ++k)
@@ -236,7 +231,7 @@ Result<Series> sinwma(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> swma(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const auto p = static_cast<std::size_t>(period);
     std::vector<double> w(p);
     for (std::size_t k = 0; k < p; ++k) w[k] = static_cast<double>(std::min(k + 1, p - k));

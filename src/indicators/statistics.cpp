@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "utils/kahan.hpp"
@@ -12,10 +11,6 @@
 namespace vorn::statistics {
 
 namespace {
-
-Check standard(const Series& values, const char* name, std::uint64_t period) {
-    return validate_series_period(values, name, period);
-}
 
 Check two_series(const Series& a, const char* name_a, const Series& b, const char* name_b, std::uint64_t period) {
     if (auto e = validate_lengths_match({{a, name_a}, {b, name_b}})) return e;
@@ -119,12 +114,12 @@ struct Fenwick {
 // ---- line fits ---------------------------------------------------------------
 
 Result<LinearRegression> linear_regression(const Series& y_values, std::uint64_t period) {
-    VORN_CHECK(standard(y_values, "y_values", period));
+    VORN_CHECK(validate_series_period(y_values, "y_values", period));
     return vorn::linear_regression(y_values, period);
 }
 
 Result<Series> linearreg(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     LinearRegression fit = vorn::linear_regression(values, period);
     const double last = static_cast<double>(period) - 1.0;
     Series out = std::move(fit.slope);
@@ -133,29 +128,29 @@ Result<Series> linearreg(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> linearreg_slope(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return vorn::linearreg_slope(values, period);
 }
 
 Result<Series> linearreg_angle(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     Series out = vorn::linearreg_slope(values, period);
     for (double& b : out) b = std::atan(b) * 57.29577951308232;  // NaN stays NaN
     return out;
 }
 
 Result<Series> linearreg_intercept(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return std::move(vorn::linear_regression(values, period).intercept);
 }
 
 Result<Series> tsf(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return vorn::tsf(values, period);
 }
 
 Result<Series> slope(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const std::size_t n = values.size();
     const auto p = static_cast<std::size_t>(period);
     const double pf = static_cast<double>(p);
@@ -178,7 +173,7 @@ Result<Series> slope(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> cfo(const Series& close, std::uint64_t period) {
-    VORN_CHECK(standard(close, "close", period));
+    VORN_CHECK(validate_series_period(close, "close", period));
     Series out = vorn::tsf(close, period);
     for (std::size_t i = 0; i < out.size(); ++i) {
         if (std::isnan(out[i])) continue;
@@ -188,7 +183,7 @@ Result<Series> cfo(const Series& close, std::uint64_t period) {
 }
 
 Result<Series> standard_error(const Series& y_values, std::uint64_t period) {
-    VORN_CHECK(standard(y_values, "y_values", period));
+    VORN_CHECK(validate_series_period(y_values, "y_values", period));
     return vorn::standard_error(y_values, period);
 }
 
@@ -205,7 +200,7 @@ Result<Series> correl(const Series& values1, const Series& values2, std::uint64_
 }
 
 Result<Series> cti(const Series& close, std::uint64_t period) {
-    VORN_CHECK(standard(close, "close", period));
+    VORN_CHECK(validate_series_period(close, "close", period));
     if (period == 1) {
         Series out(close.size(), 0.0);
         out[0] = kNaN;
@@ -278,7 +273,7 @@ Terms<2> sum_and_square(const Series& v, std::size_t k) {
 }  // namespace
 
 Result<Series> var(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     Series out(values.size(), kNaN);
     if (period < 2) return out;
     const double n = static_cast<double>(period);
@@ -295,7 +290,7 @@ Result<Series> var(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> zscore(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     Series out(values.size(), kNaN);
     if (period < 2) return out;
     const double n = static_cast<double>(period);
@@ -316,34 +311,34 @@ Result<Series> zscore(const Series& values, std::uint64_t period) {
 // ---- extremes, sums and ranks -------------------------------------------------
 
 Result<Series> max(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return vorn::rolling_max(values, period);
 }
 
 Result<Series> min(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return vorn::rolling_min(values, period);
 }
 
 Result<Series> sum(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return vorn::rolling_sum_kahan(values, period);
 }
 
 Result<std::tuple<Series, Series>> minmax(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     return std::tuple<Series, Series>{vorn::rolling_min(values, period), vorn::rolling_max(values, period)};
 }
 
 Result<std::tuple<Series, Series>> minmaxindex(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const auto p = static_cast<std::size_t>(period);
     return std::tuple<Series, Series>{extreme_index(values, p, [](double x, double y) { return x < y; }),
                                       extreme_index(values, p, [](double x, double y) { return x > y; })};
 }
 
 Result<Series> percent_rank(const Series& values, std::uint64_t period) {
-    VORN_CHECK(standard(values, "values", period));
+    VORN_CHECK(validate_series_period(values, "values", period));
     const std::size_t n = values.size();
     const auto p = static_cast<std::size_t>(period);
     const double denom = static_cast<double>(p - 1);  // 0 for period 1: every output is 0 / 0

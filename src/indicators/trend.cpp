@@ -1,7 +1,6 @@
 #include "indicators/trend.hpp"
 
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "indicators/volatility.hpp"

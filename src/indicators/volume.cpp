@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "utils/kahan.hpp"
 #include "utils/ma.hpp"

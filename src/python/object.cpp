@@ -55,5 +55,4 @@ bool match_tuple_dict(const Function& f, PyObject* args, PyObject* kwargs, PyObj
     return ok;
 }
 
-
 }  // namespace vorn::py

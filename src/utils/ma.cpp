@@ -1,14 +1,10 @@
 #include "utils/ma.hpp"
 
 #include <cmath>
-#include <limits>
 
 #include "utils/kahan.hpp"
 
 namespace vorn {
-
-namespace {
-}
 
 bool has_value(const Series& s) {
     for (double x : s)
@@ -111,7 +107,6 @@ Check allow_nan(const Series& values, std::uint64_t period) {
     if (auto e = check_not_empty(values, "values")) return e;
     return check_period(period, values.size());
 }
-
 }  // namespace
 
 Result<Series> sma(const Series& values, std::uint64_t period) {
