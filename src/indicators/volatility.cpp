@@ -64,45 +64,26 @@ Result<Series> atr(const Series& high, const Series& low, const Series& close, s
 
 namespace {
 
-// Welford mean and sum of squared deviations over close[start, start + period).
-void window_moments(const Series& close, std::size_t start, std::uint64_t period, double& mean, double& m2) {
-    mean = 0.0;
-    m2 = 0.0;
-    for (std::uint64_t k = 1; k <= period; ++k) {
-        const double x = close[start + k - 1];
-        const double prev = mean;
-        mean += (x - prev) / static_cast<double>(k);
-        m2 += (x - mean) * (x - prev);
-    }
-}
-
 // bollinger_bands after its checks.
 VolatilityBands bollinger_core(const Series& close, std::uint64_t period, double mult) {
     const std::size_t n = close.size();
     VolatilityBands b{Series(n, kNaN), Series(n, kNaN), Series(n, kNaN)};
     if (period == 1) return b;
     const double p = static_cast<double>(period);
-    double mean = 0.0, m2 = 0.0;
+    WindowMoments w;
     auto emit = [&](std::size_t i) {
-        const double sd = m2 > 0.0 ? std::sqrt(m2 / p) : 0.0;
-        b.middle[i] = mean;
-        b.upper[i] = mean + mult * sd;
-        b.lower[i] = mean - mult * sd;
+        const double sd = w.m2 > 0.0 ? std::sqrt(w.m2 / p) : 0.0;
+        b.middle[i] = w.mean;
+        b.upper[i] = w.mean + mult * sd;
+        b.lower[i] = w.mean - mult * sd;
     };
-    window_moments(close, 0, period, mean, m2);
+    w.rebuild(close, 0, period);
     emit(period - 1);
     std::size_t slides = 0;
     for (std::size_t i = period; i < n; ++i) {
         // The incremental update drifts; every 1000th slide starts over from the window.
-        if (++slides % kRebuildEvery == 0) {
-            window_moments(close, i + 1 - period, period, mean, m2);
-        } else {
-            const double a = close[i - period], x = close[i];
-            const double mean_without = (mean * p - a) / (p - 1.0);
-            const double mean_new = ((p - 1.0) * mean_without + x) / p;
-            m2 = m2 - (a - mean) * (a - mean_without) + (x - mean_new) * (x - mean_without);
-            mean = mean_new;
-        }
+        if (++slides % kRebuildEvery == 0) w.rebuild(close, i + 1 - period, period);
+        else w.slide(close[i - period], close[i], p);
         emit(i);
     }
     return b;

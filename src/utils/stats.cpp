@@ -29,22 +29,6 @@ Series rolling_sum_kahan(const Series& values, std::uint64_t period) {
     return out;
 }
 
-namespace {
-// Welford over values[start, start + period): returns false when a NaN is met.
-bool welford(const Series& v, std::size_t start, std::uint64_t period, double& mean, double& m2) {
-    mean = 0.0;
-    m2 = 0.0;
-    for (std::uint64_t k = 1; k <= period; ++k) {
-        const double x = v[start + k - 1];
-        if (std::isnan(x)) return false;
-        const double prev = mean;
-        mean = (x - prev) / static_cast<double>(k) + prev;
-        m2 += (x - mean) * (x - prev);
-    }
-    return true;
-}
-}  // namespace
-
 Series stdev(const Series& values, std::uint64_t period) {
     const std::size_t n = values.size();
     Series out(n, kNaN);
@@ -55,9 +39,12 @@ Series stdev(const Series& values, std::uint64_t period) {
     // and gets rebuilt once the window is clean again.
     std::size_t nan_count = 0;
     for (std::size_t k = 0; k < period; ++k) nan_count += std::isnan(values[k]);
-    double mean = 0.0, m2 = 0.0;
-    bool fresh = nan_count == 0 && welford(values, 0, period, mean, m2);
-    if (fresh) out[period - 1] = m2 > 0.0 ? std::sqrt(m2 / denom) : 0.0;
+    WindowMoments w;
+    bool fresh = nan_count == 0;
+    if (fresh) {
+        w.rebuild(values, 0, period);
+        out[period - 1] = w.m2 > 0.0 ? std::sqrt(w.m2 / denom) : 0.0;
+    }
     for (std::size_t j = period; j < n; ++j) {
         const double o = values[j - period];
         const double x = values[j];
@@ -69,15 +56,12 @@ Series stdev(const Series& values, std::uint64_t period) {
         }
         const std::size_t step = j - period + 1;
         if (!fresh || step % kRebuildEvery == 0) {
-            welford(values, j + 1 - period, period, mean, m2);
+            w.rebuild(values, j + 1 - period, period);
             fresh = true;
         } else {
-            const double mean_without = (mean * p - o) / denom;
-            const double mean_new = (denom * mean_without + x) / p;
-            m2 = m2 - (o - mean) * (o - mean_without) + (x - mean_new) * (x - mean_without);
-            mean = mean_new;
+            w.slide(o, x, p);
         }
-        out[j] = m2 > 0.0 ? std::sqrt(m2 / denom) : 0.0;
+        out[j] = w.m2 > 0.0 ? std::sqrt(w.m2 / denom) : 0.0;
     }
     return out;
 }

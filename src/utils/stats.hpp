@@ -9,6 +9,34 @@
 
 namespace vorn {
 
+// Mean and sum of squared deviations of a window of fixed length, for the
+// standard deviations. Welford's update when rebuilt; between rebuilds the
+// window slides by removing its oldest value and adding the newest.
+struct WindowMoments {
+    double mean = 0.0, m2 = 0.0;
+
+    // From values[start, start + period), which holds no NaN.
+    void rebuild(const Series& values, std::size_t start, std::uint64_t period) {
+        mean = 0.0;
+        m2 = 0.0;
+        for (std::uint64_t k = 1; k <= period; ++k) {
+            const double x = values[start + k - 1];
+            const double prev = mean;
+            mean = (x - prev) / static_cast<double>(k) + prev;
+            m2 += (x - mean) * (x - prev);
+        }
+    }
+
+    // `oldest` leaves and `newest` enters a window of p values.
+    void slide(double oldest, double newest, double p) {
+        const double denom = p - 1.0;
+        const double mean_without = (mean * p - oldest) / denom;
+        const double mean_new = (denom * mean_without + newest) / p;
+        m2 = m2 - (oldest - mean) * (oldest - mean_without) + (newest - mean_new) * (newest - mean_without);
+        mean = mean_new;
+    }
+};
+
 Series rolling_sum_kahan(const Series& values, std::uint64_t period);
 // Sample standard deviation (divisor period - 1).
 Series stdev(const Series& values, std::uint64_t period);
