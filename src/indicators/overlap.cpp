@@ -83,25 +83,25 @@ Result<Series> t3(const Series& values, std::uint64_t period, double vfactor) {
     const double c2 = 3.0 * a2 + 3.0 * a3;
     const double c3 = -6.0 * a2 - 3.0 * a - 3.0 * a3;
     const double c4 = 1.0 + 3.0 * a + a3 + 3.0 * a2;
-    // Only the last four stages enter the result; the first two are dropped as
-    // soon as they have been smoothed again.
-    Series e3 = ema_impl(ema_impl(ema_impl(values, period, alpha), period, alpha), period, alpha);
-    Series e4 = ema_impl(e3, period, alpha);
-    Series e5 = ema_impl(e4, period, alpha);
-    const Series e6 = ema_impl(e5, period, alpha);
+    // The six averages run side by side in one pass, no stage stored.
+    EmaState s1(period, alpha), s2(period, alpha), s3(period, alpha), s4(period, alpha), s5(period, alpha),
+        s6(period, alpha);
+    Series out(values.size());
     bool any = false;
-    for (std::size_t i = 0; i < e3.size(); ++i) {
-        if (std::isnan(e3[i]) || std::isnan(e4[i]) || std::isnan(e5[i]) || std::isnan(e6[i])) {
-            e3[i] = kNaN;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double e3 = s3.push(s2.push(s1.push(values[i])));
+        const double e4 = s4.push(e3), e5 = s5.push(e4), e6 = s6.push(e5);
+        if (std::isnan(e3) || std::isnan(e4) || std::isnan(e5) || std::isnan(e6)) {
+            out[i] = kNaN;
             continue;
         }
-        e3[i] = c4 * e3[i] + (c3 * e4[i] + (c2 * e5[i] + c1 * e6[i]));
-        any = any || !std::isnan(e3[i]);
+        out[i] = c4 * e3 + (c3 * e4 + (c2 * e5 + c1 * e6));
+        any = any || !std::isnan(out[i]);
     }
     // No value at all (shorter than six chained warm-ups, or coefficients that
     // are not finite): the plain EMA is the answer.
     if (!any) return ema_impl(values, period, alpha);
-    return e3;
+    return out;
 }
 
 Result<Series> kama(const Series& values, std::uint64_t period, std::uint64_t fast_period, std::uint64_t slow_period) {

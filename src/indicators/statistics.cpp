@@ -120,11 +120,7 @@ Result<LinearRegression> linear_regression(const Series& y_values, std::uint64_t
 
 Result<Series> linearreg(const Series& values, std::uint64_t period) {
     VORN_CHECK(validate_series_period(values, "values", period));
-    LinearRegression fit = vorn::linear_regression(values, period);
-    const double last = static_cast<double>(period) - 1.0;
-    Series out = std::move(fit.slope);
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = out[i] * last + fit.intercept[i];
-    return out;
+    return vorn::linearreg_value(values, period);
 }
 
 Result<Series> linearreg_slope(const Series& values, std::uint64_t period) {
@@ -141,7 +137,7 @@ Result<Series> linearreg_angle(const Series& values, std::uint64_t period) {
 
 Result<Series> linearreg_intercept(const Series& values, std::uint64_t period) {
     VORN_CHECK(validate_series_period(values, "values", period));
-    return std::move(vorn::linear_regression(values, period).intercept);
+    return vorn::linearreg_intercept(values, period);
 }
 
 Result<Series> tsf(const Series& values, std::uint64_t period) {

@@ -177,12 +177,12 @@ Result<Series> dx(const Series& high, const Series& low, const Series& close, st
 }
 
 Result<Series> plus_di(const Series& high, const Series& low, const Series& close, std::uint64_t period) {
-    VORN_TRY_ASSIGN(r, adx(high, low, close, period));
+    VORN_TRY_ASSIGN(r, dmi(high, low, close, period));
     return std::move(r.plus_di);
 }
 
 Result<Series> minus_di(const Series& high, const Series& low, const Series& close, std::uint64_t period) {
-    VORN_TRY_ASSIGN(r, adx(high, low, close, period));
+    VORN_TRY_ASSIGN(r, dmi(high, low, close, period));
     return std::move(r.minus_di);
 }
 
@@ -291,12 +291,14 @@ Result<Series> trix(const Series& close, std::uint64_t period) {
     if (period == 0) return fail(err::InvalidPeriod{0, n});
     if (n < period) return fail(err::InsufficientData{period, n});
     const double alpha = ema_alpha(period);
-    const Series e3 = ema_impl(ema_impl(ema_impl(close, period, alpha), period, alpha), period, alpha);
+    // The three averages run side by side; only the last one's previous value is kept.
+    EmaState a(period, alpha), b(period, alpha), c(period, alpha);
     Series out(n, kNaN);
-    for (std::size_t i = 1; i < n; ++i) {
-        const double prev = e3[i - 1];
-        if (!std::isnan(e3[i]) && !std::isnan(prev) && std::fabs(prev) >= kEps)
-            out[i] = (e3[i] - prev) / prev * 100.0;
+    double prev = kNaN;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double e3 = c.push(b.push(a.push(close[i])));
+        if (!std::isnan(e3) && !std::isnan(prev) && std::fabs(prev) >= kEps) out[i] = (e3 - prev) / prev * 100.0;
+        prev = e3;
     }
     return out;
 }

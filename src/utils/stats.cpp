@@ -211,6 +211,22 @@ Series linearreg_slope(const Series& values, std::uint64_t period) {
     return out;
 }
 
+Series linearreg_intercept(const Series& values, std::uint64_t period) {
+    Series out(values.size(), kNaN);
+    if (period < 2 || period > values.size()) return out;
+    for_each_fit(values, period, [&](std::size_t j, const RegressionConstants&, const Fit& f) { out[j] = f.intercept; });
+    return out;
+}
+
+Series linearreg_value(const Series& values, std::uint64_t period) {
+    Series out(values.size(), kNaN);
+    if (period < 2 || period > values.size()) return out;
+    const double last = static_cast<double>(period) - 1.0;
+    for_each_fit(values, period,
+                 [&](std::size_t j, const RegressionConstants&, const Fit& f) { out[j] = f.slope * last + f.intercept; });
+    return out;
+}
+
 Series tsf(const Series& values, std::uint64_t period) {
     Series out(values.size(), kNaN);
     if (period < 2 || period > values.size()) return out;

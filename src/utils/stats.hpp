@@ -45,7 +45,9 @@ Series rolling_min(const Series& values, std::uint64_t period);
 
 // Least-squares line over each window, abscissa 0 (oldest) .. period - 1.
 Series linearreg_slope(const Series& values, std::uint64_t period);
-// The fitted line one bar beyond the window.
+// The fitted line at the window's oldest bar, at its newest bar, and one bar beyond it.
+Series linearreg_intercept(const Series& values, std::uint64_t period);
+Series linearreg_value(const Series& values, std::uint64_t period);
 Series tsf(const Series& values, std::uint64_t period);
 
 struct LinearRegression {
