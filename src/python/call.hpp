@@ -48,7 +48,6 @@ struct Function {
 
 // Matches positional and keyword arguments onto slots[0..params) with
 // CPython's wording for the errors; omitted parameters leave a null slot.
-// `skip` parameters (a method's self) are filled by the caller.
 bool match_arguments(const Function& f, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                      PyObject** slots);
 
@@ -92,6 +91,19 @@ bool load_slot(L& loader, const Param& p, PyObject* obj) {
     return false;
 }
 
+// One loader per routine argument, filled slot by slot; false at the first failure.
+template <class Args> struct loaders_of;
+template <class... A> struct loaders_of<std::tuple<A...>> {
+    using type = std::tuple<Loader<A>...>;
+};
+
+template <class Loaders, std::size_t... I>
+bool load_all(Loaders& loaders, const Function& f, PyObject* const* slots, std::index_sequence<I...>) {
+    bool ok = true;
+    ((ok = ok && load_slot(std::get<I>(loaders), f.params[I], slots[I])), ...);
+    return ok;
+}
+
 template <class R>
 PyObject* convert_result(R&& r) {
     if constexpr (is_result<std::remove_cvref_t<R>>::value) {
@@ -125,10 +137,8 @@ template <auto F, std::size_t... I>
 PyObject* invoke_impl(const Function& f, PyObject* const* slots, std::index_sequence<I...>) {
     using Args = typename fn_traits<decltype(F)>::args;
     return guarded([&]() -> PyObject* {
-        std::tuple<Loader<std::tuple_element_t<I, Args>>...> loaders;
-        bool ok = true;
-        ((ok = ok && load_slot(std::get<I>(loaders), f.params[I], slots[I])), ...);
-        if (!ok) return nullptr;
+        typename loaders_of<Args>::type loaders;
+        if (!load_all(loaders, f, slots, std::index_sequence<I...>{})) return nullptr;
         return convert_result(F(std::get<I>(loaders).get()...));
     });
 }

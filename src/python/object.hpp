@@ -94,10 +94,8 @@ PyObject* invoke_method_impl(const Function& f, PyObject* self, PyObject* const*
     BorrowGuard guard(inst->borrow, Tr::exclusive);
     if (!guard.acquire()) return nullptr;
     return guarded([&]() -> PyObject* {
-        std::tuple<Loader<std::tuple_element_t<I, Args>>...> loaders;
-        bool ok = true;
-        ((ok = ok && load_slot(std::get<I>(loaders), f.params[I], slots[I])), ...);
-        if (!ok) return nullptr;
+        typename loaders_of<Args>::type loaders;
+        if (!load_all(loaders, f, slots, std::index_sequence<I...>{})) return nullptr;
         if constexpr (std::is_void_v<decltype(F(inst->value, std::get<I>(loaders).get()...))>) {
             F(inst->value, std::get<I>(loaders).get()...);
             Py_RETURN_NONE;
@@ -117,10 +115,8 @@ template <auto F, std::size_t... I>
 PyObject* invoke_ctor_impl(const Function& f, PyObject* self, PyObject* const* slots, std::index_sequence<I...>) {
     using Args = typename fn_traits<decltype(F)>::args;
     return guarded([&]() -> PyObject* {
-        std::tuple<Loader<std::tuple_element_t<I, Args>>...> loaders;
-        bool ok = true;
-        ((ok = ok && load_slot(std::get<I>(loaders), f.params[I], slots[I])), ...);
-        if (!ok) return nullptr;
+        typename loaders_of<Args>::type loaders;
+        if (!load_all(loaders, f, slots, std::index_sequence<I...>{})) return nullptr;
         auto made = F(std::get<I>(loaders).get()...);
         using R = std::remove_cvref_t<decltype(made)>;
         if constexpr (is_result<R>::value) {
