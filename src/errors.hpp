@@ -63,8 +63,6 @@ using Check = std::optional<VornError>;
 // no forced fraction: 1 -> "1", 1e-7 -> "0.0000001", NaN -> "NaN".
 std::string format_float(double v);
 
-// ---- validation helpers ----------------------------------------------------
-
 inline Check check_not_empty(std::span<const double> values, const char* name) {
     if (values.empty()) return VornError(err::EmptyInput{name});
     return std::nullopt;

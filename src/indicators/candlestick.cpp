@@ -152,8 +152,6 @@ double hikkake_shape(Bar a, Bar b, Bar c) {
 
 }  // namespace
 
-// ---- one candle ----------------------------------------------------------------
-
 Result<Series> doji(const Series& open, const Series& high, const Series& low, const Series& close,
                     double body_threshold) {
     return four<1>(open, high, low, close, [t = body_threshold](Bar x) { return plus(x.doji(t)); });
@@ -273,7 +271,7 @@ Result<Series> short_line(const Series& open, const Series& high, const Series& 
     });
 }
 
-// ---- two candles: p = previous bar, c = current bar ----------------------------
+// Two-candle rules name the previous bar p and the current bar c.
 
 Result<Series> bullish_engulfing(const Series& open, const Series& close) {
     return pair<2>(open, close, [](Bar p, Bar c) {
@@ -407,7 +405,7 @@ Result<Series> separating_lines(const Series& open, const Series& high, const Se
     });
 }
 
-// ---- three candles: a, b, c oldest first ---------------------------------------
+// Three-candle rules name their bars a, b, c, oldest first.
 
 Series hikkake(const Series& high, const Series& low) {
     const Columns s{nullptr, high.data(), low.data(), nullptr, std::min(high.size(), low.size())};
@@ -570,7 +568,7 @@ Result<Series> xside_gap_3_methods(const Series& open, const Series& high, const
     });
 }
 
-// ---- four and five candles: kN is the bar N places before the verdict bar k0 ----
+// Four- and five-candle rules name kN the bar N places before the verdict bar k0.
 
 Result<Series> concealing_baby_swallow(const Series& open, const Series& high, const Series& low,
                                        const Series& close) {

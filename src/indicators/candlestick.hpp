@@ -10,8 +10,6 @@
 
 namespace vorn {
 
-// ---- one candle ----------------------------------------------------------------
-
 Result<Series> doji(const Series& open, const Series& high, const Series& low, const Series& close,
                     double body_threshold);
 Result<Series> dragonfly_doji(const Series& open, const Series& high, const Series& low, const Series& close,
@@ -41,8 +39,6 @@ Result<Series> long_line(const Series& open, const Series& high, const Series& l
 Result<Series> short_line(const Series& open, const Series& high, const Series& low, const Series& close,
                           std::uint64_t lookback);
 
-// ---- two candles -----------------------------------------------------------------
-
 Result<Series> bullish_engulfing(const Series& open, const Series& close);
 Result<Series> bearish_engulfing(const Series& open, const Series& close);
 Result<Series> bullish_harami(const Series& open, const Series& close);
@@ -69,8 +65,6 @@ Series counterattack(const Series& open, const Series& high, const Series& low, 
 Result<Series> homing_pigeon(const Series& open, const Series& high, const Series& low, const Series& close);
 Result<Series> separating_lines(const Series& open, const Series& high, const Series& low, const Series& close,
                                 double tolerance);
-
-// ---- three to five candles -------------------------------------------------------
 
 // Unvalidated: works on the common length of high and low.
 Series hikkake(const Series& high, const Series& low);

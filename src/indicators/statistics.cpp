@@ -111,8 +111,6 @@ struct Fenwick {
 
 }  // namespace
 
-// ---- line fits ---------------------------------------------------------------
-
 Result<LinearRegression> linear_regression(const Series& y_values, std::uint64_t period) {
     VORN_CHECK(validate_series_period(y_values, "y_values", period));
     return vorn::linear_regression(y_values, period);
@@ -182,8 +180,6 @@ Result<Series> standard_error(const Series& y_values, std::uint64_t period) {
     VORN_CHECK(validate_series_period(y_values, "y_values", period));
     return vorn::standard_error(y_values, period);
 }
-
-// ---- correlation family ------------------------------------------------------
 
 Result<Series> correlation(const Series& x, const Series& y, std::uint64_t period) {
     VORN_CHECK(two_series(x, "x", y, "y", period));
@@ -256,8 +252,6 @@ Result<Series> beta(const Series& asset_returns, const Series& benchmark_returns
     return out;
 }
 
-// ---- dispersion ---------------------------------------------------------------
-
 namespace {
 Terms<2> sum_and_square(const Series& v, std::size_t k) {
     Terms<2> r;
@@ -303,8 +297,6 @@ Result<Series> zscore(const Series& values, std::uint64_t period) {
         });
     return out;
 }
-
-// ---- extremes, sums and ranks -------------------------------------------------
 
 Result<Series> max(const Series& values, std::uint64_t period) {
     VORN_CHECK(validate_series_period(values, "values", period));

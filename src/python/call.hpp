@@ -65,8 +65,6 @@ struct Registrar {
     explicit Registrar(std::span<const Function> rows) { register_functions(rows); }
 };
 
-// ---- trampoline ------------------------------------------------------------
-
 namespace detail {
 
 template <class T> struct fn_traits;

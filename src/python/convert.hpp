@@ -22,8 +22,7 @@
 
 namespace vorn::py {
 
-// ---- defaults --------------------------------------------------------------
-
+// A parameter's default, kept in every form a loader may read it as.
 struct Default {
     enum Tag : std::uint8_t { None, U64, I64, F64, Bool, Str } tag = None;
     std::uint64_t u = 0;
@@ -41,8 +40,6 @@ struct Default {
     Default(bool v) : tag(Bool), b(v) {}
     Default(const char* v) : tag(Str), s(v) {}
 };
-
-// ---- loaders ---------------------------------------------------------------
 
 bool load_series(PyObject* obj, Series& out);
 bool load_u64(PyObject* obj, std::uint64_t& out);
@@ -103,8 +100,6 @@ template <class T> struct Loader<std::optional<T>> {
     void set_default(const Default&) { value.reset(); }
     const std::optional<T>& get() const { return value; }
 };
-
-// ---- results ---------------------------------------------------------------
 
 PyObject* to_py(const Series& v);
 PyObject* to_py(double v);
@@ -197,8 +192,6 @@ template <class Map> PyObject* map_to_py(const Map& m) {
 template <class V> PyObject* to_py(const std::map<std::string, V>& m) { return map_to_py(m); }
 template <class V> PyObject* to_py(const std::unordered_map<std::string, V>& m) { return map_to_py(m); }
 template <class V> PyObject* to_py(const std::vector<std::pair<std::string, V>>& m) { return map_to_py(m); }
-
-// ---- errors ----------------------------------------------------------------
 
 // A VornError is raised as exactly ValueError(message).
 PyObject* raise(const VornError& e);

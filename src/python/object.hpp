@@ -190,8 +190,6 @@ PyObject* tp_repr(PyObject* self) {
 
 }  // namespace detail
 
-// ---- rows of a class -------------------------------------------------------
-
 template <class M> struct member_class;
 template <class C, class F> struct member_class<F C::*> {
     using type = C;
