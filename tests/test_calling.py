@@ -8,6 +8,7 @@ import re
 import pytest
 
 import vorn_library as vl
+from conftest import same
 
 np = pytest.importorskip("numpy")
 
@@ -18,11 +19,6 @@ SERIES_NAMES = {
     "values", "close", "high", "low", "open", "volume", "x", "y", "values1", "values2", "y_values",
     "asset_returns", "benchmark_returns",
 }
-
-
-def same(a, b):
-    """Equal element by element, NaN matching NaN."""
-    return len(a) == len(b) and all(x == y or (math.isnan(x) and math.isnan(y)) for x, y in zip(a, b))
 
 
 def series_params(fn, args=None):

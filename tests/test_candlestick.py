@@ -236,10 +236,6 @@ def run(case, cols, **kwargs):
     return case.fn(*(cols[s] for s in case.series), **kwargs)
 
 
-def same(a, b):
-    return len(a) == len(b) and all(x == y or (math.isnan(x) and math.isnan(y)) for x, y in zip(a, b))
-
-
 def test_table_covers_every_detector():
     assert len(CASES) == 61
     assert len({c.name for c in CASES}) == 61

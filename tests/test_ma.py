@@ -3,36 +3,12 @@ import math
 import pytest
 
 import vorn_library as vl
-from conftest import assert_series_close, leading_nans
+from conftest import assert_series_close, leading_nans, ref_ema, ref_sma
 
 NAN = float("nan")
 
 
 # ---- slow literal references -------------------------------------------------
-
-def ref_sma(v, p):
-    return [NAN] * (p - 1) + [sum(v[i - p + 1:i + 1]) / p for i in range(p - 1, len(v))]
-
-
-def ref_ema(v, p, alpha):
-    """EMA seeded with the mean of the first `p` non-NaN values; a NaN restarts it."""
-    out, window, avg = [], [], None
-    for x in v:
-        if math.isnan(x):
-            out.append(NAN)
-            window, avg = [], None
-        elif avg is None:
-            window.append(x)
-            if len(window) == p:
-                avg = sum(window) / p
-                out.append(avg)
-            else:
-                out.append(NAN)
-        else:
-            avg = avg * (1 - alpha) + x * alpha
-            out.append(avg)
-    return out
-
 
 def ref_wma(v, p):
     out, run = [], []

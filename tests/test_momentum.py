@@ -3,49 +3,13 @@ import math
 import pytest
 
 import vorn_library as vl
-from conftest import assert_series_close, leading_nans, make_ohlcv
+from conftest import assert_series_close, isnan, leading_nans, make_ohlcv, ref_ema, ref_rolling, ref_sma
 
 NAN = float("nan")
 U64_MAX = 2**64 - 1
 
 
 # ---- slow literal references -------------------------------------------------
-
-def isnan(x):
-    return x != x
-
-
-def ref_sma(v, p):
-    """Mean of the last p values; a NaN restarts the window."""
-    out, run = [], []
-    for x in v:
-        if isnan(x):
-            run = []
-            out.append(NAN)
-            continue
-        run.append(x)
-        out.append(sum(run[-p:]) / p if len(run) >= p else NAN)
-    return out
-
-
-def ref_ema(v, p, alpha=None):
-    """Seeded with the mean of the first p values after a (re)start; a NaN restarts it."""
-    alpha = 2 / (p + 1) if alpha is None else alpha
-    out, seen, e = [], [], None
-    for x in v:
-        if isnan(x):
-            seen, e = [], None
-            out.append(NAN)
-        elif e is None:
-            seen.append(x)
-            if len(seen) == p:
-                e = sum(seen) / p
-            out.append(NAN if e is None else e)
-        else:
-            e = e * (1 - alpha) + x * alpha
-            out.append(e)
-    return out
-
 
 def ref_ema_with_seed(v, p, start):
     out = [NAN] * len(v)
@@ -54,15 +18,6 @@ def ref_ema_with_seed(v, p, start):
     for i in range(start + 1, len(v)):
         e = e * (1 - 2 / (p + 1)) + v[i] * 2 / (p + 1)
         out[i] = e
-    return out
-
-
-def ref_rolling(v, p, f):
-    out = [NAN] * len(v)
-    for i in range(p - 1, len(v)):
-        w = v[i - p + 1:i + 1]
-        if not any(isnan(x) for x in w):
-            out[i] = f(w)
     return out
 
 

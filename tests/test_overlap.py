@@ -10,7 +10,7 @@ import math
 import pytest
 
 import vorn_library as vl
-from conftest import assert_series_close, leading_nans
+from conftest import as_list, assert_series_close, leading_nans, same
 
 NAN = float("nan")
 INF = float("inf")
@@ -288,11 +288,6 @@ def test_adaptive_averages_start_with_the_input(ohlcv):
 # ---- edge cases ---------------------------------------------------------------
 
 
-def identical(a, b):
-    """Element-wise equality with NaN equal to NaN."""
-    return len(a) == len(b) and all((math.isnan(x) and math.isnan(y)) or x == y for x, y in zip(a, b))
-
-
 def nan_equal(actual, expected):
     assert len(actual) == len(expected)
     for a, e in zip(actual, expected):
@@ -313,7 +308,7 @@ def test_midpoint_example():
 
 @pytest.mark.parametrize("period", [1, 2])
 def test_zlma_without_lag_is_the_ema(ohlcv, period):
-    assert identical(vl.py_zlma(ohlcv["close"], period), vl.py_ema(ohlcv["close"], period))
+    assert same(vl.py_zlma(ohlcv["close"], period), vl.py_ema(ohlcv["close"], period))
 
 
 @pytest.mark.parametrize(
@@ -323,7 +318,7 @@ def test_zlma_without_lag_is_the_ema(ohlcv, period):
 )
 def test_t3_without_any_value_is_the_ema(n, vfactor):
     xs = [float(i) + (i % 3) for i in range(n)]
-    assert identical(vl.py_t3(xs, 5, vfactor), vl.py_ema(xs, 5))
+    assert same(vl.py_t3(xs, 5, vfactor), vl.py_ema(xs, 5))
 
 
 def test_t3_needs_six_chained_warmups():
@@ -475,7 +470,7 @@ def test_single_series_validation(name, series, args):
 def test_period_equal_to_length_is_valid():
     xs = [1.0, 4.0, 2.0, 8.0]
     assert vl.py_trima(xs, 4)[3] == pytest.approx(ref_trima(xs, 4)[3])
-    assert identical(vl.py_kama(xs, 4, 2, 30), [NAN, NAN, NAN, 8.0])
+    assert same(vl.py_kama(xs, 4, 2, 30), [NAN, NAN, NAN, 8.0])
     assert vl.py_frama(xs, 4)[3] == 8.0
 
 
@@ -573,14 +568,14 @@ def test_t3_requires_every_argument():
     with pytest.raises(TypeError):
         vl.py_t3([1.0] * 10)
     out = vl.py_t3([float(i) for i in range(40)], None, None)
-    assert identical(out, vl.py_t3([float(i) for i in range(40)], 5, 0.7))
+    assert same(out, vl.py_t3([float(i) for i in range(40)], 5, 0.7))
 
 
 def test_keywords_and_input_untouched(ohlcv):
     close = list(ohlcv["close"])
     before = list(close)
     a = vl.py_alma(values=close, period=9, offset=0.85, sigma=6.0)
-    assert identical(a, vl.py_alma(close, 9, 0.85, 6.0))
+    assert same(a, vl.py_alma(close, 9, 0.85, 6.0))
     a[20] = 0.0
     assert close == before
     assert vl.py_alma(close, 9, 0.85, 6.0)[20] != 0.0
@@ -605,10 +600,6 @@ def talib_env(ohlcv):
     talib = pytest.importorskip("talib")
     np = pytest.importorskip("numpy")
     return talib, {k: np.asarray(v, dtype=float) for k, v in ohlcv.items()}
-
-
-def as_list(a):
-    return [float(x) for x in a]
 
 
 @pytest.mark.parametrize("period", [2, 5, 14, 15])

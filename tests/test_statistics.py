@@ -11,13 +11,9 @@ import random
 import pytest
 
 import vorn_library as vl
-from conftest import assert_series_close, leading_nans
+from conftest import as_list, assert_series_close, leading_nans, same
 
 NAN = float("nan")
-
-
-def identical(a, b):
-    return len(a) == len(b) and all((math.isnan(x) and math.isnan(y)) or x == y for x, y in zip(a, b))
 
 
 def windows(xs, p):
@@ -238,7 +234,7 @@ def test_line_fit_examples():
     assert vl.py_tsf([1, 2, 3, 4], 4)[3] == 5.0
     assert vl.py_linearreg_angle([1, 2, 3, 4], 4)[3] == pytest.approx(45.0, rel=1e-15)
     assert vl.py_linearreg_angle([4, 3, 2, 1], 4)[3] == pytest.approx(-45.0, rel=1e-15)
-    assert identical(vl.py_slope([2, 4, 6], 3), [NAN, NAN, 2.0])
+    assert same(vl.py_slope([2, 4, 6], 3), [NAN, NAN, 2.0])
 
 
 def test_constant_window_fits():
@@ -321,7 +317,7 @@ def test_cti_examples():
     up = [float(i) * 1.5 + 3 for i in range(20)]
     assert all(x == pytest.approx(1.0, rel=1e-14) for x in vl.py_cti(up, None)[11:])
     assert all(x == pytest.approx(-1.0, rel=1e-14) for x in vl.py_cti(up[::-1], 12)[11:])
-    assert identical(vl.py_cti([1.0, 2.0, 3.0], 1), [NAN, 0.0, 0.0])
+    assert same(vl.py_cti([1.0, 2.0, 3.0], 1), [NAN, 0.0, 0.0])
 
 
 def test_covariance_and_beta_examples():
@@ -357,11 +353,11 @@ def test_dispersion_examples():
 @pytest.mark.parametrize("period", [1, 5, 30])
 def test_extremes_and_sums_match_reference(ohlcv, period):
     close = ohlcv["close"]
-    assert identical(vl.py_max(close, period), rolling(close, period, max))
-    assert identical(vl.py_min(close, period), rolling(close, period, min))
+    assert same(vl.py_max(close, period), rolling(close, period, max))
+    assert same(vl.py_min(close, period), rolling(close, period, min))
     assert_series_close(vl.py_sum(close, period), rolling(close, period, math.fsum), rel=1e-14, abs_=0)
     lo, hi = vl.py_minmax(close, period)
-    assert identical(lo, vl.py_min(close, period)) and identical(hi, vl.py_max(close, period))
+    assert same(lo, vl.py_min(close, period)) and same(hi, vl.py_max(close, period))
 
 
 @pytest.mark.parametrize("period", [1, 4, 30])
@@ -369,24 +365,24 @@ def test_minmaxindex_matches_reference_with_ties(ohlcv, period):
     coarse = [float(round(x)) for x in ohlcv["close"]]  # plenty of ties
     lo, hi = vl.py_minmaxindex(coarse, period)
     expected = [ref_minmaxindex(w) for _, w in windows(coarse, period)]
-    assert identical(lo, [NAN] * (period - 1) + [e[0] for e in expected])
-    assert identical(hi, [NAN] * (period - 1) + [e[1] for e in expected])
+    assert same(lo, [NAN] * (period - 1) + [e[0] for e in expected])
+    assert same(hi, [NAN] * (period - 1) + [e[1] for e in expected])
 
 
 @pytest.mark.parametrize("period", [2, 14, 64, 65, 150])
 def test_percent_rank_matches_reference_with_ties(ohlcv, period):
     # Periods above 64 take the rank-tree path; both must count the same.
     for xs in (ohlcv["close"], [float(round(x)) for x in ohlcv["close"]]):
-        assert identical(vl.py_percent_rank(xs, period), rolling(xs, period, ref_percent_rank))
+        assert same(vl.py_percent_rank(xs, period), rolling(xs, period, ref_percent_rank))
 
 
 def test_extremes_examples():
-    assert identical(vl.py_max([1, 3, 2, 5, 4], 3), [NAN, NAN, 3.0, 5.0, 5.0])
-    assert identical(vl.py_min([1, 3, 2, 5, 4], 3), [NAN, NAN, 1.0, 2.0, 2.0])
+    assert same(vl.py_max([1, 3, 2, 5, 4], 3), [NAN, NAN, 3.0, 5.0, 5.0])
+    assert same(vl.py_min([1, 3, 2, 5, 4], 3), [NAN, NAN, 1.0, 2.0, 2.0])
     lo, hi = vl.py_minmaxindex([3, 1, 1, 3], 4)
     assert (lo[3], hi[3]) == (1.0, 0.0)
-    assert identical(vl.py_percent_rank([1, 2, 3], 3), [NAN, NAN, 100.0])
-    assert identical(vl.py_percent_rank([3, 2, 1], 3), [NAN, NAN, 0.0])
+    assert same(vl.py_percent_rank([1, 2, 3], 3), [NAN, NAN, 100.0])
+    assert same(vl.py_percent_rank([3, 2, 1], 3), [NAN, NAN, 0.0])
 
 
 @pytest.mark.parametrize("period", [1, 2, 3, 5, 8])
@@ -456,8 +452,8 @@ def test_entropy_validation():
 
 def test_entropy_none_defaults(ohlcv):
     close = ohlcv["close"]
-    assert identical(vl.py_entropy(close, None, None), vl.py_entropy(close, 10, 10))
-    assert identical(vl.py_entropy(close, 12, None), vl.py_entropy(close, 12, 10))
+    assert same(vl.py_entropy(close, None, None), vl.py_entropy(close, 10, 10))
+    assert same(vl.py_entropy(close, 12, None), vl.py_entropy(close, 12, 10))
     with pytest.raises(TypeError):
         vl.py_entropy(close)
 
@@ -655,7 +651,7 @@ def test_signature_and_registration(name):
 @pytest.mark.parametrize("name, default", [("py_slope", 14), ("py_cfo", 14), ("py_cti", 12), ("py_percent_rank", 14)])
 def test_nullable_period(ohlcv, name, default):
     f = getattr(vl, name)
-    assert identical(f(ohlcv["close"], None), f(ohlcv["close"], default))
+    assert same(f(ohlcv["close"], None), f(ohlcv["close"], default))
     with pytest.raises(TypeError, match="missing"):
         f(ohlcv["close"])
 
@@ -672,18 +668,18 @@ def test_results_have_the_stated_shapes(ohlcv):
     assert isinstance(vl.py_linear_regression(close, 5), tuple) and len(vl.py_linear_regression(close, 5)) == 3
     assert isinstance(vl.py_minmax(close, 5), tuple) and len(vl.py_minmax(close, 5)) == 2
     assert isinstance(vl.py_minmaxindex(close, 5), tuple) and len(vl.py_minmaxindex(close, 5)) == 2
-    assert identical(vl.py_stderr(close, 9), vl.py_standard_error(close, 9))
-    assert identical(vl.py_correlation(close, ohlcv["open"], 9), vl.py_correl(close, ohlcv["open"], 9))
-    assert identical(vl.py_linear_regression(close, 9)[0], vl.py_linearreg_slope(close, 9))
-    assert identical(vl.py_linear_regression(close, 9)[1], vl.py_linearreg_intercept(close, 9))
+    assert same(vl.py_stderr(close, 9), vl.py_standard_error(close, 9))
+    assert same(vl.py_correlation(close, ohlcv["open"], 9), vl.py_correl(close, ohlcv["open"], 9))
+    assert same(vl.py_linear_regression(close, 9)[0], vl.py_linearreg_slope(close, 9))
+    assert same(vl.py_linear_regression(close, 9)[1], vl.py_linearreg_intercept(close, 9))
     assert_series_close(vl.py_slope(close, 9), vl.py_linearreg_slope(close, 9), rel=1e-9, abs_=1e-10)
 
 
 def test_keywords(ohlcv):
     close = ohlcv["close"]
-    assert identical(vl.py_beta(asset_returns=close, benchmark_returns=ohlcv["open"], period=7),
+    assert same(vl.py_beta(asset_returns=close, benchmark_returns=ohlcv["open"], period=7),
                      vl.py_beta(close, ohlcv["open"], 7))
-    assert identical(vl.py_linear_regression(y_values=close, period=7)[2], vl.py_linear_regression(close, 7)[2])
+    assert same(vl.py_linear_regression(y_values=close, period=7)[2], vl.py_linear_regression(close, 7)[2])
 
 
 # ---- TA-Lib, where the definitions agree ----------------------------------------------
@@ -702,10 +698,6 @@ def talib_env(ohlcv):
     talib = pytest.importorskip("talib")
     np = pytest.importorskip("numpy")
     return talib, np, {k: np.asarray(v, dtype=float) for k, v in ohlcv.items()}
-
-
-def as_list(a):
-    return [float(x) for x in a]
 
 
 @pytest.mark.parametrize(

@@ -3,7 +3,7 @@ import math
 import pytest
 
 import vorn_library as vl
-from conftest import assert_series_close, leading_nans, make_ohlcv
+from conftest import assert_series_close, leading_nans, make_ohlcv, ref_atr, ref_ema, ref_tr, same
 
 NAN = float("nan")
 BIG = 2**64 - 1
@@ -13,18 +13,7 @@ BIG = 2**64 - 1
 
 def ref_tr0(h, l, c):
     """True range with 0.0 for the first bar."""
-    return [0.0] + [max(h[i] - l[i], abs(h[i] - c[i - 1]), abs(l[i] - c[i - 1])) for i in range(1, len(c))]
-
-
-def ref_atr(h, l, c, p):
-    tr = ref_tr0(h, l, c)
-    out = [NAN] * len(c)
-    a = sum(tr[1:p + 1]) / p
-    out[p] = a
-    for i in range(p + 1, len(c)):
-        a = (a * (p - 1) + tr[i]) / p
-        out[i] = a
-    return out
+    return [0.0] + ref_tr(h, l, c)[1:]
 
 
 def ref_supertrend(h, l, c, p, m):
@@ -113,22 +102,6 @@ def ref_choppiness(h, l, c, p):
     return out
 
 
-def ref_ema(v, p):
-    """EMA seeded with the mean of the first `p` values after any NaN prefix."""
-    alpha, out, window, avg = 2 / (p + 1), [], [], None
-    for x in v:
-        if math.isnan(x):
-            out.append(NAN)
-        elif avg is None:
-            window.append(x)
-            avg = sum(window) / p if len(window) == p else None
-            out.append(NAN if avg is None else avg)
-        else:
-            avg = avg * (1 - alpha) + x * alpha
-            out.append(avg)
-    return out
-
-
 def ref_trix(c, p):
     e3 = ref_ema(ref_ema(ref_ema(c, p), p), p)
     return [NAN] + [NAN if math.isnan(e3[i - 1]) else (e3[i] - e3[i - 1]) / e3[i - 1] * 100
@@ -155,13 +128,6 @@ def ref_vhf(c, p):
 
 def hlc(d):
     return d["high"], d["low"], d["close"]
-
-
-def same(a, b):
-    """Exact equality of series (or tuples of series), NaN equal to NaN."""
-    if isinstance(a, tuple):
-        return isinstance(b, tuple) and len(a) == len(b) and all(same(x, y) for x, y in zip(a, b))
-    return len(a) == len(b) and all(x == y or (math.isnan(x) and math.isnan(y)) for x, y in zip(a, b))
 
 
 # ---- agreement with the references on realistic bars ------------------------

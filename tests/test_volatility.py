@@ -3,26 +3,13 @@ import math
 import pytest
 
 import vorn_library as vl
-from conftest import assert_series_close, leading_nans, make_ohlcv
+from conftest import assert_series_close, isnan, leading_nans, make_ohlcv, ref_atr, ref_rolling, ref_tr
 
 NAN = float("nan")
 U64_MAX = 2**64 - 1
 
 
 # ---- slow literal references -------------------------------------------------
-
-def isnan(x):
-    return x != x
-
-
-def ref_rolling(v, p, f):
-    out = [NAN] * len(v)
-    for i in range(p - 1, len(v)):
-        w = v[i - p + 1:i + 1]
-        if not any(isnan(x) for x in w):
-            out[i] = f(w)
-    return out
-
 
 def ref_ema(v, p):
     out = [NAN] * len(v)
@@ -31,22 +18,6 @@ def ref_ema(v, p):
     for i in range(p, len(v)):
         e = e * (1 - 2 / (p + 1)) + v[i] * 2 / (p + 1)
         out[i] = e
-    return out
-
-
-def ref_tr(h, lo, c, drift=1):
-    return [NAN] * drift + [max(h[i] - lo[i], abs(h[i] - c[i - drift]), abs(lo[i] - c[i - drift]))
-                            for i in range(drift, len(c))]
-
-
-def ref_atr(h, lo, c, p):
-    tr = ref_tr(h, lo, c)
-    out = [NAN] * len(c)
-    a = sum(tr[1:p + 1]) / p
-    out[p] = a
-    for i in range(p + 1, len(c)):
-        a = (a * (p - 1) + tr[i]) / p
-        out[i] = a
     return out
 
 

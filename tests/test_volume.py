@@ -3,7 +3,7 @@ import math
 import pytest
 
 import vorn_library as vl
-from conftest import assert_series_close, leading_nans, make_ohlcv
+from conftest import assert_series_close, leading_nans, make_ohlcv, ref_sma, same
 
 NAN = float("nan")
 BIG = 2**64 - 1
@@ -88,10 +88,6 @@ def ref_efi(c, v, p):
     return out
 
 
-def ref_sma(x, p):
-    return [NAN] * (p - 1) + [sum(x[i - p + 1:i + 1]) / p for i in range(p - 1, len(x))]
-
-
 def ref_vo(v, a, b):
     fast, slow = ref_sma(v, min(a, b)), ref_sma(v, max(a, b))
     return [NAN if math.isnan(f) or math.isnan(s) else (f - s) / s * 100 for f, s in zip(fast, slow)]
@@ -143,13 +139,6 @@ def cols(d, *names):
 
 
 HLCV = ("high", "low", "close", "volume")
-
-
-def same(a, b):
-    """Exact equality of series (or tuples of series), NaN equal to NaN."""
-    if isinstance(a, tuple):
-        return isinstance(b, tuple) and len(a) == len(b) and all(same(x, y) for x, y in zip(a, b))
-    return len(a) == len(b) and all(x == y or (math.isnan(x) and math.isnan(y)) for x, y in zip(a, b))
 
 
 # ---- agreement with the references on realistic bars ------------------------
