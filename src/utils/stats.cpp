@@ -71,11 +71,16 @@ namespace {
 // ending at i spans the tail of one block and the head of the next, so its
 // extreme is the larger of a suffix extreme and a prefix extreme, three
 // branch-free comparisons per bar whatever the data. Ties go to the newest
-// bar, as a monotonic queue would resolve them. `Newer(a, b)` is true when a,
-// the newer value, should replace b (a >= b for the maximum). NaN never wins;
-// a window holding one is NaN.
-template <class Newer>
-Series rolling_extreme(const Series& values, std::uint64_t period, Newer newer, double identity) {
+// bar, as a monotonic queue would resolve them. NaN never wins (it reads as
+// the identity, -inf for the maximum); a window holding one is NaN.
+template <bool Max>
+inline bool beats(double a, double b) {
+    return Max ? a > b : a < b;
+}
+
+template <bool Max>
+Series rolling_extreme(const Series& values, std::uint64_t period) {
+    constexpr double identity = Max ? -kInf : kInf;
     const std::size_t n = values.size();
     Series out(n, kNaN);
     if (period == 0 || period > n) return out;
@@ -88,7 +93,7 @@ Series rolling_extreme(const Series& values, std::uint64_t period, Newer newer, 
         double run = identity;
         for (std::size_t k = end; k-- > start;) {
             const double x = std::isnan(values[k]) ? identity : values[k];
-            run = (x != run && newer(x, run)) ? x : run;
+            run = beats<Max>(x, run) ? x : run;
             suffix[k] = run;
         }
     }
@@ -100,28 +105,21 @@ Series rolling_extreme(const Series& values, std::uint64_t period, Newer newer, 
         nan_count += std::isnan(raw);
         if (i >= p) nan_count -= std::isnan(values[i - p]);
         const double x = std::isnan(raw) ? identity : raw;
-        prefix = (in_block == 0 || newer(x, prefix)) ? x : prefix;
-        if (i + 1 < p) continue;
-        if (nan_count) continue;
-        // The window's first bar, i + 1 - p, sits one place after i in block terms.
-        const bool whole_block = in_block + 1 == p;
+        // A newer value takes the prefix unless strictly beaten.
+        prefix = (in_block == 0 || !beats<Max>(prefix, x)) ? x : prefix;
+        if (i + 1 < p || nan_count) continue;
+        // The window's first bar, i + 1 - p, sits one place after i in block
+        // terms; when the window is one whole block the suffix alone covers it.
         const double tail = suffix[i + 1 - p];
-        // When the window is one whole block the suffix alone covers it.
-        out[i] = whole_block ? tail : (newer(prefix, tail) ? prefix : tail);
+        out[i] = (in_block + 1 == p || beats<Max>(tail, prefix)) ? tail : prefix;
     }
     return out;
 }
 }  // namespace
 
-Series rolling_max(const Series& values, std::uint64_t period) {
-    return rolling_extreme(values, period, [](double a, double b) { return a >= b; },
-                           -kInf);
-}
+Series rolling_max(const Series& values, std::uint64_t period) { return rolling_extreme<true>(values, period); }
 
-Series rolling_min(const Series& values, std::uint64_t period) {
-    return rolling_extreme(values, period, [](double a, double b) { return a <= b; },
-                           kInf);
-}
+Series rolling_min(const Series& values, std::uint64_t period) { return rolling_extreme<false>(values, period); }
 
 namespace {
 
