@@ -65,32 +65,35 @@ void for_each_window(std::size_t n, std::uint64_t period, TermsAt terms_at, Emit
     }
 }
 
-// Index of the window's extreme for each complete window, counted from the
-// window's oldest element. `evicts(x, y)` is true when a new x makes an older y
-// useless; strict comparisons keep the oldest of equal extremes at the front.
-template <class Evicts>
-Series extreme_index(const Series& values, std::size_t p, Evicts evicts) {
+// Position of the window's extreme for each complete window, counted from the
+// window's oldest element; of equal extremes the oldest is reported. Blocks of
+// `p` (van Herk / Gil-Werman): the window is the tail of one block and the
+// head of the next, so its extreme is the better of a suffix extreme and a
+// prefix extreme, with no data-dependent branches. The input is finite.
+template <bool Max>
+Series extreme_index(const Series& values, std::size_t p) {
+    const auto beats = [](double a, double b) { return Max ? a > b : a < b; };
     const std::size_t n = values.size();
     Series out(n, kNaN);
-    std::vector<std::size_t> ring(p + 1);
-    const std::size_t cap = ring.size();
-    std::size_t head = 0, size = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (size && i >= p && ring[head] == i - p) {
-            head = head + 1 == cap ? 0 : head + 1;
-            --size;
+    // Suffix extremes read backwards: an older element takes over on a tie.
+    std::vector<std::size_t> suffix(n);
+    for (std::size_t start = 0; start < n; start += p) {
+        std::size_t run = std::min(n, start + p) - 1;
+        for (std::size_t k = run + 1; k-- > start;) {
+            run = beats(values[run], values[k]) ? run : k;
+            suffix[k] = run;
         }
-        while (size) {
-            std::size_t back = head + size - 1;
-            if (back >= cap) back -= cap;
-            if (!evicts(values[i], values[ring[back]])) break;
-            --size;
-        }
-        std::size_t slot = head + size;
-        if (slot >= cap) slot -= cap;
-        ring[slot] = i;
-        ++size;
-        if (i + 1 >= p) out[i] = static_cast<double>(ring[head] - (i + 1 - p));
+    }
+    std::size_t prefix = 0;
+    std::size_t in_block = 0;  // i's place inside its block, kept without a division per bar
+    for (std::size_t i = 0; i < n; ++i, in_block = in_block + 1 == p ? 0 : in_block + 1) {
+        // A newer element takes the prefix only when strictly better.
+        prefix = (in_block == 0 || beats(values[i], values[prefix])) ? i : prefix;
+        if (i + 1 < p) continue;
+        const std::size_t first = i + 1 - p;
+        const std::size_t tail = suffix[first];
+        const std::size_t best = (in_block + 1 == p || !beats(values[prefix], values[tail])) ? tail : prefix;
+        out[i] = static_cast<double>(best - first);
     }
     return out;
 }
@@ -321,8 +324,7 @@ Result<std::tuple<Series, Series>> minmax(const Series& values, std::uint64_t pe
 Result<std::tuple<Series, Series>> minmaxindex(const Series& values, std::uint64_t period) {
     VORN_CHECK(validate_series_period(values, "values", period));
     const auto p = static_cast<std::size_t>(period);
-    return std::tuple<Series, Series>{extreme_index(values, p, [](double x, double y) { return x < y; }),
-                                      extreme_index(values, p, [](double x, double y) { return x > y; })};
+    return std::tuple<Series, Series>{extreme_index<false>(values, p), extreme_index<true>(values, p)};
 }
 
 Result<Series> percent_rank(const Series& values, std::uint64_t period) {
