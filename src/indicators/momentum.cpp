@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "utils/kahan.hpp"
 #include "utils/ma.hpp"
@@ -145,6 +146,15 @@ Check check_fast_slow(std::uint64_t fast, std::uint64_t slow, std::size_t n, std
     s = std::min<std::uint64_t>(n, slow);
     if (fast >= s) return VornError(err::InsufficientData{slow, n});
     return std::nullopt;
+}
+
+// The fast and slow EMAs of close that APO and PPO compare, after their checks.
+Result<std::pair<Series, Series>> fast_slow_emas(const Series& close, std::uint64_t fast_period,
+                                                 std::uint64_t slow_period) {
+    VORN_CHECK(validate_series(close, "close"));
+    std::uint64_t f = 0, s = 0;
+    VORN_CHECK(check_fast_slow(fast_period, slow_period, close.size(), f, s));
+    return std::pair{ema_impl(close, f, ema_alpha(f)), ema_impl(close, s, ema_alpha(s))};
 }
 
 }  // namespace
@@ -350,21 +360,17 @@ Result<Series> roc(const Series& values, std::uint64_t period) {
 }
 
 Result<Series> apo(const Series& close, std::uint64_t fast_period, std::uint64_t slow_period) {
-    VORN_CHECK(validate_series(close, "close"));
-    std::uint64_t f = 0, s = 0;
-    VORN_CHECK(check_fast_slow(fast_period, slow_period, close.size(), f, s));
-    Series out = ema_impl(close, f, ema_alpha(f));
-    const Series slow = ema_impl(close, s, ema_alpha(s));
+    VORN_TRY_ASSIGN(emas, fast_slow_emas(close, fast_period, slow_period));
+    Series out = std::move(emas.first);
+    const Series& slow = emas.second;
     for (std::size_t i = 0; i < out.size(); ++i) out[i] = std::isnan(slow[i]) ? kNaN : out[i] - slow[i];
     return out;
 }
 
 Result<Series> ppo(const Series& close, std::uint64_t fast_period, std::uint64_t slow_period) {
-    VORN_CHECK(validate_series(close, "close"));
-    std::uint64_t f = 0, s = 0;
-    VORN_CHECK(check_fast_slow(fast_period, slow_period, close.size(), f, s));
-    Series out = ema_impl(close, f, ema_alpha(f));
-    const Series slow = ema_impl(close, s, ema_alpha(s));
+    VORN_TRY_ASSIGN(emas, fast_slow_emas(close, fast_period, slow_period));
+    Series out = std::move(emas.first);
+    const Series& slow = emas.second;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double base = slow[i];
         out[i] = (std::isnan(base) || std::isnan(out[i]) || std::fabs(base) < kEps)
